@@ -1,0 +1,82 @@
+// The run loop: drives the search step on the window's thread, pumps events every 100 passes, turns complete
+// placements into counted solutions and stops at a break, at a solution (when asked to) or at the end.
+#include "ui/form1.h"
+
+namespace nq {
+
+namespace {
+
+constexpr std::int32_t kPassesPerPump = 100;
+
+}  // namespace
+
+void Form1::RunSearch() {
+    Text2.Text = kStateRunning;
+    Command3.Enabled = true;
+    BreakRequested = 0;
+    StopRun = 0;
+    SearchFinished = 0;
+    StepCounter = 0;
+
+    const std::uint64_t generation = boardGeneration_;
+    running_ = true;
+    while (StopRun == 0) {
+        if (StepCounter == kPassesPerPump) {
+            platform_.PumpEvents();
+            StepCounter = 0;
+            // A handler run by the pump may have rebuilt the board (reset, test) or closed the window: this run's
+            // search is gone, and the window already shows the state that handler left. Or a run started inside the
+            // pump has stopped the search: one more pass here would count its solution again.
+            if (boardGeneration_ != generation) {
+                running_ = false;
+                return;
+            }
+            if (StopRun == 1) break;
+        }
+        ++StepCounter;
+        RunStep();
+    }
+    StepCounter = 0;
+    running_ = false;
+}
+
+void Form1::RunStep() {
+    const std::int32_t n = BoardSize;
+    if (BreakRequested == 1) {
+        StopRun = 1;
+        Command2.Enabled = true;
+        Command3.Enabled = false;
+        Command4.Enabled = false;
+        ShowPosition();
+        return;
+    }
+    if (SearchColumn == n + 1) {
+        ++SolutionCount;
+        Text3.Text = Decimal(SolutionCount);
+        if (Check1.Value == 1) {
+            Text2.Text = kStateSolutionFound;
+            Command4.Enabled = true;
+            Command3.Enabled = false;
+            StopRun = 1;
+            ShowPosition();
+            return;
+        }
+        SearchColumn = n;  // go on from this solution: the next step moves column n's queen or backtracks
+        SearchStep();
+    }
+    if (SearchColumn != n + 1 && SearchFinished == 0) SearchStep();
+    if (SearchFinished == 1) {
+        Text2.Text = kStateFinished;
+        if (!Text1.Text.empty()) {
+            Check1.Value = 0;
+            Check1.Enabled = false;
+        } else {
+            Text2.Text = kStateTestInput;  // the window was reset under the run
+        }
+        StopRun = 1;
+        Command3.Enabled = false;
+        Command4.Enabled = false;
+    }
+}
+
+}  // namespace nq

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs from Debian's packages everything the build, the tests and the program need. Does nothing when all is
+# there; runs apt-get as root, or through sudo otherwise.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config          # build
+  clang libclang-rt-14-dev clang-format                 # fuzzing, format check
+  googletest libgtest-dev libgmock-dev libbenchmark-dev # tests and benchmarks
+  qt6-base-dev libgl-dev libxkbcommon-dev               # the window
+  xvfb xauth x11-utils imagemagick fonts-dejavu-core    # running it on a virtual display, screenshots
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "setup: installing ${missing[*]}"
+$sudo apt-get update -qq
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
