@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds in release mode and runs every benchmark; each prints key=value lines.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/release -j "$(nproc)"
+for b in build/release/bench/*_bench; do
+  [ -x "$b" ] || continue
+  QT_QPA_PLATFORM=offscreen "$b"
+done
