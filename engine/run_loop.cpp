@@ -24,9 +24,10 @@ void Form1::RunSearch() {
         if (StepCounter == kPassesPerPump) {
             platform_.PumpEvents();
             StepCounter = 0;
-            // A handler run by the pump may have rebuilt the board (reset, test) or closed the window: this run's
-            // search is gone, and the window already shows the state that handler left. Or a run started inside the
-            // pump has stopped the search: one more pass here would count its solution again.
+            // A handler run by the pump may have rebuilt the board (reset, test) or closed the window: this
+            // run's search is gone, and the window already shows the state that handler left. Or a run
+            // started inside the pump has stopped the search: one more pass here would count its solution
+            // again.
             if (boardGeneration_ != generation) {
                 running_ = false;
                 return;

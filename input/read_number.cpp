@@ -9,7 +9,9 @@ namespace nq {
 
 namespace {
 
-bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
+bool IsDigit(char ch) {
+    return ch >= '0' && ch <= '9';
+}
 
 }  // namespace
 
@@ -38,7 +40,8 @@ std::int32_t ReadNumber(std::string_view text) {
     if (i < s.size() && s[i] == '.') {
         ++i;
         if (i < s.size() && IsDigit(s[i])) firstFraction = s[i++] - '0';
-        for (; i < s.size() && IsDigit(s[i]); ++i) restNonZero = restNonZero || s[i] != '0';
+        for (; i < s.size() && IsDigit(s[i]); ++i)
+            restNonZero = restNonZero || s[i] != '0';
     }
     const bool roundUp = firstFraction > 5 || (firstFraction == 5 && (restNonZero || whole % 2 == 1));
     if (roundUp) ++whole;

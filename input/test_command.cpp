@@ -9,7 +9,9 @@ namespace {
 const char* const kTestTitle = "n Queens Problem";
 
 // Text of an entry box that counts as empty: nothing, or one to three blanks and nothing else.
-bool LooksEmpty(const std::string& text) { return text.size() <= 3 && text.find_first_not_of(' ') == std::string::npos; }
+bool LooksEmpty(const std::string& text) {
+    return text.size() <= 3 && text.find_first_not_of(' ') == std::string::npos;
+}
 
 }  // namespace
 
@@ -23,7 +25,8 @@ void Form1::PrepareTest() {
         if (LooksEmpty(EntryText)) Text7[LoopColumn - 1].Text.clear();
     }
     // Entries beyond the board are dropped without a message.
-    for (LoopColumn = n + 1; LoopColumn <= kBoxesPerRow; ++LoopColumn) Text7[LoopColumn - 1].Text.clear();
+    for (LoopColumn = n + 1; LoopColumn <= kBoxesPerRow; ++LoopColumn)
+        Text7[LoopColumn - 1].Text.clear();
     LoopColumn = kDiagonalSlots;  // where the clearing of the diagonals leaves it
     BreakRequested = 0;
     StopRun = 0;

@@ -5,8 +5,8 @@ namespace nq {
 
 namespace {
 
-// Shows the board's queens in the entry row, whatever the user had typed there. Counts in LoopColumn and leaves it
-// at n + 1.
+// Shows the board's queens in the entry row, whatever the user had typed there. Counts in LoopColumn and
+// leaves it at n + 1.
 void RefreshEntryRow(Form1& form) {
     for (form.LoopColumn = 1; form.LoopColumn <= kBoxesPerRow; ++form.LoopColumn) {
         form.Text7[form.LoopColumn - 1].Text.clear();
@@ -25,10 +25,11 @@ void Form1::Command2_Click() {
     Text1.Locked = true;
     RefreshEntryRow(*this);
     Command1.Enabled = false;
-    for (LoopColumn = 1; LoopColumn <= kBoxesPerRow; ++LoopColumn) Text7[LoopColumn - 1].Locked = true;
+    for (LoopColumn = 1; LoopColumn <= kBoxesPerRow; ++LoopColumn)
+        Text7[LoopColumn - 1].Locked = true;
 
-    // The state line is read once and both tests below compare this copy. A local copy besides the field: handlers
-    // that run inside the first run's event pumps may write EntryText.
+    // The state line is read once and both tests below compare this copy. A local copy besides the field:
+    // handlers that run inside the first run's event pumps may write EntryText.
     const std::string state = Text2.Text;
     EntryText = state;
     if (state == kStateStartComputation) {
@@ -45,7 +46,8 @@ void Form1::Command2_Click() {
         Command3.Enabled = true;
         RunSearch();
     }
-    // A separate test after the first start's run: a first run that is broken off does not continue in this click.
+    // A separate test after the first start's run: a first run that is broken off does not continue in this
+    // click.
     if (state == kStateInterrupted) {
         Command2.Enabled = false;
         Command3.Enabled = true;
@@ -65,8 +67,9 @@ void Form1::Command3_Click() {
 
 void Form1::Command4_Click() {
     if (running_) {
-        // Enabled by the check box while a run goes: the run itself stops at its next solution while the box is
-        // checked. Moving the cursor now would count a half-filled board or skip the placement just completed.
+        // Enabled by the check box while a run goes: the run itself stops at its next solution while the box
+        // is checked. Moving the cursor now would count a half-filled board or skip the placement just
+        // completed.
         Command4.Enabled = false;
         return;
     }

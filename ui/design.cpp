@@ -11,7 +11,8 @@ namespace {
 constexpr ColorValue kLightCyan = Rgb(192, 255, 255);
 constexpr ColorValue kLightBlue = Rgb(192, 192, 255);
 
-// Index within Label1 of the column-number label of board column k (1..32): the design's numbering is irregular.
+// Index within Label1 of the column-number label of board column k (1..32): the design's numbering is
+// irregular.
 int ColumnLabelIndex(int k) {
     if (k <= 7) return k + 1;
     if (k <= 17) return k + 2;
@@ -32,7 +33,8 @@ ControlDesign Make(ControlName name, int index, ControlKind kind, std::string ca
     return d;
 }
 
-ControlDesign Label(ControlName name, int index, std::string caption, Twips at, int tab, std::string accessible) {
+ControlDesign Label(ControlName name, int index, std::string caption, Twips at, int tab,
+                    std::string accessible) {
     ControlDesign d = Make(name, index, ControlKind::Label, std::move(caption), at, tab);
     d.BackColor = kLightCyan;
     d.AccessibleName = std::move(accessible);
@@ -97,9 +99,11 @@ FormDesign Build() {
     }
     c.push_back(Label(N::Label1, 1, "actual position", {120, 1680, 1575, 255}, 109, "actual position"));
     c.push_back(Label(N::Label7, 1, "state:", {120, 2520, 495, 285}, 110, "state:"));
-    c.push_back(Label(N::Label6, -1, "stop at next solution", {3840, 2520, 1455, 285}, 111, "stop at next solution"));
+    c.push_back(
+        Label(N::Label6, -1, "stop at next solution", {3840, 2520, 1455, 285}, 111, "stop at next solution"));
     c.push_back(Label(N::Label7, 0, "solution number:", {6240, 2520, 1215, 285}, 112, "solution number:"));
-    ControlDesign credit = Label(N::Label8, -1, "nqueens, step by step", {0, 4440, 1695, 255}, 113, "credits");
+    ControlDesign credit =
+        Label(N::Label8, -1, "nqueens, step by step", {0, 4440, 1695, 255}, 113, "credits");
     credit.ForeColor = kLightBlue;
     c.push_back(credit);
     ControlDesign web = Box(N::Text4, -1, {9960, 2520, 1695, 285}, 114, false, true, "web address");

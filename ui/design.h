@@ -1,5 +1,6 @@
 // The window's design state as data: every control with its kind, caption or initial text, geometry in twips,
-// tab index, alignment, read-only state and colours. The Qt view builds the window from it; the logic never reads it.
+// tab index, alignment, read-only state and colours. The Qt view builds the window from it; the logic never
+// reads it.
 #pragma once
 
 #include <optional>
@@ -15,12 +16,27 @@ enum class ControlKind { TextBox, Button, CheckBox, Label };
 
 // The design names of the controls. A control array (Text7, Text8, Label1, Label7) is one name with an index.
 enum class ControlName {
-    Text1, Text2, Text3, Text4, Text7, Text8,
-    Command1, Command2, Command3, Command4, Command5, Command6,
-    Check1, Label1, Label6, Label7, Label8,
+    Text1,
+    Text2,
+    Text3,
+    Text4,
+    Text7,
+    Text8,
+    Command1,
+    Command2,
+    Command3,
+    Command4,
+    Command5,
+    Command6,
+    Check1,
+    Label1,
+    Label6,
+    Label7,
+    Label8
 };
 
-// Positions and sizes in twips (1/1440 inch; 15 twips a pixel at 96 dpi), from the client area's top-left corner.
+// Positions and sizes in twips (1/1440 inch; 15 twips a pixel at 96 dpi), from the client area's top-left
+// corner.
 struct Twips {
     int Left = 0;
     int Top = 0;
@@ -37,7 +53,7 @@ struct ControlDesign {
     Twips Geometry;
     int TabIndex = 0;  // 0..114, all different; the focus walks them in rising order
     bool RightAligned = false;
-    bool Locked = false;  // text boxes only
+    bool Locked = false;                  // text boxes only
     std::optional<ColorValue> BackColor;  // unset: the platform's colour for the kind
     std::optional<ColorValue> ForeColor;
     std::string AccessibleName;  // what a screen reader announces

@@ -1,5 +1,5 @@
-// Showing a position as numbers: the display row Text8 and the solution number. Both procedures count in a local,
-// leaving the shared LoopColumn alone, and change no field, colour or lock.
+// Showing a position as numbers: the display row Text8 and the solution number. Both procedures count in a
+// local, leaving the shared LoopColumn alone, and change no field, colour or lock.
 #include <charconv>
 
 #include "ui/form1.h"
@@ -22,7 +22,8 @@ void Form1::ShowPosition() {
 
 void Form1::ClearPosition() {
     const std::int32_t n = BoardSize;
-    for (std::int32_t i = 1; i <= n; ++i) Text8[i - 1].Text.clear();
+    for (std::int32_t i = 1; i <= n; ++i)
+        Text8[i - 1].Text.clear();
 }
 
 }  // namespace nq

@@ -1,13 +1,13 @@
-// Form1, the program's one window: the board state, the model of the controls, and the procedures that make up the
-// program (handlers, run loop, test command, display). Plain C++ over a Platform; no toolkit types.
+// Form1, the program's one window: the board state, the model of the controls, and the procedures that make
+// up the program (handlers, run loop, test command, display). Plain C++ over a Platform; no toolkit types.
 //
 // The procedures are defined in the folder of the subsystem they belong to:
 //   engine/run_loop.cpp     RunSearch, RunStep
 //   input/test_command.cpp  Command1_Click, PrepareTest
 //   ui/display.cpp          ShowPosition, ClearPosition
 //   ui/commands.cpp         Command2_Click, Command3_Click, Command4_Click, Check1_Click
-//   ui/startup.cpp          Form_Load, InitialiseForm, Command5_Click, ConfirmReset, Command6_Click, Form_QueryUnload
-//   ui/user_input.cpp       what a user can do to the window, routed to the handlers
+//   ui/startup.cpp          Form_Load, InitialiseForm, Command5_Click, ConfirmReset, Command6_Click,
+//   Form_QueryUnload ui/user_input.cpp       what a user can do to the window, routed to the handlers
 #pragma once
 
 #include <array>
@@ -32,23 +32,23 @@ inline constexpr const char* kStateInterrupted = "computation interrupted";
 inline constexpr const char* kStateFinished = "computation finished";
 
 class Form1 : public Board {
-public:
+  public:
     explicit Form1(Platform& platform) : platform_(platform) {}
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
     // ---- Controls (design names). Text7[i] / Text8[i] belong to board column i + 1.
-    TextBox Text1;  // n
+    TextBox Text1;                         // n
     TextBox Text2{kStateTestInput, true};  // the state line; its text doubles as the program's state
-    TextBox Text3{"", true};             // the solution number
+    TextBox Text3{"", true};               // the solution number
     TextBox Text4{"oeis.org/A000170", true};
     std::array<TextBox, kBoxesPerRow> Text7{};  // entry row: fixed queens, later where the last run set off
-    std::array<TextBox, kBoxesPerRow> Text8 = LockedRow();  // display row: the position shown
+    std::array<TextBox, kBoxesPerRow> Text8 = LockedRow();              // display row: the position shown
     Button Command1, Command2, Command3, Command4, Command5, Command6;  // test .. quit
-    CheckBox Check1;  // stop at next solution
+    CheckBox Check1;                                                    // stop at next solution
 
-    // ---- Scratch fields shared by the procedures. LoopColumn is left where a procedure's loop stopped: the test
-    // command's fault messages print it as the column.
+    // ---- Scratch fields shared by the procedures. LoopColumn is left where a procedure's loop stopped: the
+    // test command's fault messages print it as the column.
     std::int32_t LoopColumn = 0;
     std::int32_t EntryRow = 0;
     std::string EntryText;
@@ -78,10 +78,11 @@ public:
     // nothing, a locked box keeps its text), so a view that is a frame behind the model cannot do harm.
     void Click(ControlName button);  // a push button
     void ToggleCheck();              // the check box, by mouse or space bar
-    // Typing into Text1 (index -1) or a member of Text7; returns false (text unchanged) where the box is locked.
+    // Typing into Text1 (index -1) or a member of Text7; returns false (text unchanged) where the box is
+    // locked.
     bool Type(ControlName box, int index, std::string text);
-    // The window's close request: reason 0 user, 1 program, 2 and more the session or system. Returns true when
-    // the window may close. A close that goes ahead ends any run in progress.
+    // The window's close request: reason 0 user, 1 program, 2 and more the session or system. Returns true
+    // when the window may close. A close that goes ahead ends any run in progress.
     bool RequestClose(std::int16_t unloadMode);
 
     // True while a search runs inside RunSearch.
@@ -91,17 +92,18 @@ public:
     TextBox* TextBoxFor(ControlName name, int index);
     const Button* ButtonFor(ControlName name) const;
 
-private:
+  private:
     static std::array<TextBox, kBoxesPerRow> LockedRow() {
         std::array<TextBox, kBoxesPerRow> row{};
-        for (TextBox& box : row) box.Locked = true;
+        for (TextBox& box : row)
+            box.Locked = true;
         return row;
     }
 
     Platform& platform_;
     bool running_ = false;
-    // Changed whenever the board is rebuilt (test, reset) or the window closes. A run that finds it changed when
-    // the event pump returns ends at once: whatever it was searching is gone.
+    // Changed whenever the board is rebuilt (test, reset) or the window closes. A run that finds it changed
+    // when the event pump returns ends at once: whatever it was searching is gone.
     std::uint64_t boardGeneration_ = 0;
 };
 

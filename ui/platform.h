@@ -1,5 +1,5 @@
-// What the window's logic needs from the windowing platform. The Qt platform implements it for the real window,
-// a scripted one for headless tests.
+// What the window's logic needs from the windowing platform. The Qt platform implements it for the real
+// window, a scripted one for headless tests.
 #pragma once
 
 #include <string>
@@ -14,14 +14,14 @@ inline constexpr int kAnswerYes = 6;
 inline constexpr int kAnswerNo = 7;
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
-    // Modal message box; returns when the user has closed it: kAnswerOk for style 64, kAnswerYes or kAnswerNo for 36.
-    // The window takes no other input while it is open.
+    // Modal message box; returns when the user has closed it: kAnswerOk for style 64, kAnswerYes or kAnswerNo
+    // for 36. The window takes no other input while it is open.
     virtual int MessageBox(const std::string& text, const std::string& title, int style) = 0;
-    // Runs every pending window event, handlers included, then returns. May skip the real work when it last ran
-    // a moment ago: the run loop calls it every 100 passes, far more often than a user can act.
+    // Runs every pending window event, handlers included, then returns. May skip the real work when it last
+    // ran a moment ago: the run loop calls it every 100 passes, far more often than a user can act.
     virtual void PumpEvents() = 0;
     // Ends the process at once: no further event or handler of the program runs.
     [[noreturn]] virtual void EndProcess() = 0;

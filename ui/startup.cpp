@@ -3,7 +3,9 @@
 
 namespace nq {
 
-void Form1::Form_Load() { InitialiseForm(); }
+void Form1::Form_Load() {
+    InitialiseForm();
+}
 
 void Form1::InitialiseForm() {
     ++boardGeneration_;  // a run on the stack (a reset in one of its pumps) ends without another pass
@@ -33,7 +35,9 @@ void Form1::InitialiseForm() {
     Check1.Value = 1;
 }
 
-void Form1::Command5_Click() { ConfirmReset(); }
+void Form1::Command5_Click() {
+    ConfirmReset();
+}
 
 void Form1::ConfirmReset() {
     const std::string title = platform_.Caption();
@@ -41,7 +45,8 @@ void Form1::ConfirmReset() {
 }
 
 void Form1::Command6_Click() {
-    // Asks through the close-request handler as the program's own close; what it writes into Cancel is dropped.
+    // Asks through the close-request handler as the program's own close; what it writes into Cancel is
+    // dropped.
     std::int16_t cancel = 1;
     Form_QueryUnload(cancel, 1);
 }

@@ -1,4 +1,5 @@
-// What a user can do to the window, routed to the handlers the design binds, as far as the control model allows.
+// What a user can do to the window, routed to the handlers the design binds, as far as the control model
+// allows.
 #include "ui/form1.h"
 
 namespace nq {

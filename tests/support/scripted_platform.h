@@ -1,5 +1,5 @@
-// A platform for headless tests: message boxes answered from a script and recorded, actions injected at chosen
-// event pumps, and the end of the process as a real exit (test it in a child process).
+// A platform for headless tests: message boxes answered from a script and recorded, actions injected at
+// chosen event pumps, and the end of the process as a real exit (test it in a child process).
 #pragma once
 
 #include <cstdlib>
@@ -17,19 +17,20 @@ namespace nq::testing {
 inline constexpr int kEndProcessExitCode = 0;
 
 class ScriptedPlatform : public Platform {
-public:
+  public:
     struct ShownBox {
         std::string Text;
         std::string Title;
         int Style = 0;
     };
 
-    std::vector<ShownBox> Shown;   // every message box, in order
-    std::deque<int> Answers;       // answers to the Yes/No questions, in order
-    int UnansweredQuestions = 0;   // questions asked with no answer left (answered No)
-    long long Pumps = 0;           // calls of PumpEvents so far
-    std::map<long long, std::function<void()>> AtPump;  // run when the pump with this number (1, 2, ...) is called
-    std::function<void()> EveryPump;                    // run at every pump, after AtPump
+    std::vector<ShownBox> Shown;  // every message box, in order
+    std::deque<int> Answers;      // answers to the Yes/No questions, in order
+    int UnansweredQuestions = 0;  // questions asked with no answer left (answered No)
+    long long Pumps = 0;          // calls of PumpEvents so far
+    std::map<long long, std::function<void()>>
+        AtPump;                       // run when the pump with this number (1, 2, ...) is called
+    std::function<void()> EveryPump;  // run at every pump, after AtPump
     std::string WindowCaption = Form1Design().Caption;
 
     int MessageBox(const std::string& text, const std::string& title, int style) override {
