@@ -1,0 +1,51 @@
+// The program's entry: creates the Qt platform, the window's logic and its view, raises Load, shows the
+// window and runs the event loop. Takes no command-line options of its own.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "ui/form1.h"
+#include "ui/qt/qt_platform.h"
+#include "ui/qt/qt_view.h"
+
+namespace {
+
+bool Set(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
+// On X11 and Wayland systems Qt aborts with a long message when there is no display; say it in one line
+// instead.
+bool DisplayAvailable() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
+    return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM");
+#else
+    return true;
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (!DisplayAvailable()) {
+        std::fputs(
+            "nqueens: no display found; to run the window on a virtual display and save a screenshot: "
+            "scripts/screenshot.sh window.png\n",
+            stderr);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("nqueens"));
+    QApplication::setApplicationVersion(QStringLiteral(NQ_VERSION));
+    QApplication::setOrganizationName(QStringLiteral("nqueens"));
+    // No display name: Qt would append it to the title bar, and the caption is the window's own text.
+
+    nq::QtPlatform platform;
+    nq::Form1 form(platform);
+    nq::QtView view(form, platform);
+    form.Form_Load();
+    view.Sync();
+    view.show();
+    return QApplication::exec();
+}
