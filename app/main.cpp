@@ -1,6 +1,7 @@
 // The program's entry: creates the Qt platform, the window's logic and its view, raises Load, shows the
 // window and runs the event loop. Takes no command-line options of its own.
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
@@ -39,6 +40,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("nqueens"));
     QApplication::setApplicationVersion(QStringLiteral(NQ_VERSION));
     QApplication::setOrganizationName(QStringLiteral("nqueens"));
+    QApplication::setDesktopFileName(QStringLiteral("nqueens"));  // matches the installed desktop entry
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/nqueens.png")));
     // No display name: Qt would append it to the title bar, and the caption is the window's own text.
 
     nq::QtPlatform platform;

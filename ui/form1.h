@@ -41,7 +41,7 @@ class Form1 : public Board {
     TextBox Text1;                         // n
     TextBox Text2{kStateTestInput, true};  // the state line; its text doubles as the program's state
     TextBox Text3{"", true};               // the solution number
-    TextBox Text4{"oeis.org/A000170", true};
+    TextBox Text4{"oeis.org/A000170", true, Rgb(192, 192, 255)};
     std::array<TextBox, kBoxesPerRow> Text7{};  // entry row: fixed queens, later where the last run set off
     std::array<TextBox, kBoxesPerRow> Text8 = LockedRow();              // display row: the position shown
     Button Command1, Command2, Command3, Command4, Command5, Command6;  // test .. quit

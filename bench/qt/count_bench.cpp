@@ -1,0 +1,148 @@
+// What counting all solutions costs in the window: the search step alone, the window's procedures on a
+// headless platform, and the same procedures in the real window (offscreen), "stop at next solution" cleared.
+// Also the longest time the real window went without processing its events during the run.
+#include <QApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "engine/board.h"
+#include "ui/form1.h"
+#include "ui/qt/qt_platform.h"
+#include "ui/qt/qt_view.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kTrials = 3;
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+// A platform that does nothing; its pump stays a real call.
+class HeadlessPlatform final : public nq::Platform {
+  public:
+    int MessageBox(const std::string&, const std::string&, int) override { return nq::kAnswerOk; }
+    [[gnu::noinline]] void PumpEvents() override { asm volatile("" ::: "memory"); }
+    [[noreturn]] void EndProcess() override { std::_Exit(0); }
+    std::string Caption() const override { return {}; }
+};
+
+// Passes everything to the Qt platform and times the gaps between pumps that really processed events.
+class GapMeter final : public nq::Platform {
+  public:
+    explicit GapMeter(nq::QtPlatform& qt) : qt_(qt) {}
+    int MessageBox(const std::string& t, const std::string& title, int s) override {
+        return qt_.MessageBox(t, title, s);
+    }
+    void PumpEvents() override {
+        const long long before = qt_.RealPumps();
+        qt_.PumpEvents();
+        if (qt_.RealPumps() != before) Mark();
+    }
+    [[noreturn]] void EndProcess() override { qt_.EndProcess(); }
+    std::string Caption() const override { return qt_.Caption(); }
+
+    void Start() {
+        last_ = Clock::now();
+        maxGap_ = Clock::duration::zero();
+    }
+    void Mark() {
+        const Clock::time_point now = Clock::now();
+        maxGap_ = std::max(maxGap_, now - last_);
+        last_ = now;
+    }
+    Clock::duration MaxGap() const { return maxGap_; }
+
+  private:
+    nq::QtPlatform& qt_;
+    Clock::time_point last_;
+    Clock::duration maxGap_{};
+};
+
+// The search step driven as the run loop drives it, counting solutions; no window.
+std::int64_t EngineCount(int n) {
+    nq::Board b;
+    b.BoardSize = n;
+    b.ClearOccupancy();
+    for (int r = 1; r <= n; ++r)
+        b.FreeRow(r);
+    b.SearchColumn = 1;
+    std::int64_t solutions = 0;
+    while (b.SearchFinished == 0) {
+        if (b.SearchColumn == n + 1) {
+            ++solutions;
+            b.SearchColumn = n;
+        }
+        b.SearchStep();
+    }
+    return solutions;
+}
+
+// Types n, tests, clears "stop at next solution" and starts: the click returns when the search has finished.
+std::int64_t WindowCount(nq::Form1& form, int n) {
+    form.Form_Load();
+    form.Type(nq::ControlName::Text1, -1, std::to_string(n));
+    form.Click(nq::ControlName::Command1);
+    form.ToggleCheck();
+    form.Click(nq::ControlName::Command2);
+    if (form.Text2.Text != nq::kStateFinished) {
+        std::fprintf(stderr, "count_bench: n=%d did not finish (%s)\n", n, form.Text2.Text.c_str());
+        std::exit(1);
+    }
+    return std::stoll(form.Text3.Text);
+}
+
+template <class F>
+double Best(F&& run) {
+    double best = 1e300;
+    for (int t = 0; t < kTrials; ++t) {
+        const Clock::time_point start = Clock::now();
+        run();
+        best = std::min(best, Seconds(Clock::now() - start));
+    }
+    return best;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+
+    HeadlessPlatform headless;
+    nq::Form1 headlessForm(headless);
+
+    nq::QtPlatform qt;
+    GapMeter meter(qt);
+    nq::Form1 qtForm(meter);
+    nq::QtView view(qtForm, qt);
+    qtForm.Form_Load();
+    view.show();
+    QApplication::processEvents();
+
+    for (int n : {12, 13, 14}) {
+        std::int64_t engineSolutions = 0, headlessSolutions = 0, qtSolutions = 0;
+        double qtGap = 0;
+        const double engine = Best([&] { engineSolutions = EngineCount(n); });
+        const double window = Best([&] { headlessSolutions = WindowCount(headlessForm, n); });
+        const double real = Best([&] {
+            meter.Start();
+            qtSolutions = WindowCount(qtForm, n);
+            qtGap = std::max(qtGap, Seconds(meter.MaxGap()) * 1e3);
+        });
+        if (engineSolutions != headlessSolutions || engineSolutions != qtSolutions) {
+            std::fprintf(stderr, "count_bench: counts differ for n=%d\n", n);
+            return 1;
+        }
+        std::printf(
+            "count n=%d solutions=%lld engine_s=%.4f headless_window_s=%.4f qt_window_s=%.4f "
+            "ratio_qt_to_engine=%.3f max_pump_gap_ms=%.2f\n",
+            n, static_cast<long long>(engineSolutions), engine, window, real, real / engine, qtGap);
+        std::fflush(stdout);
+    }
+    return 0;
+}
