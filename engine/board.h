@@ -3,21 +3,23 @@
 #pragma once
 
 #include <array>
+#include <bit>
+#include <cstddef>
 #include <cstdint>
 
 namespace nq {
 
 inline constexpr std::int32_t kMaxBoardSize = 32;
 
-// Columns and rows are numbered 1..n (n = BoardSize, 1..32 while a search runs). Every array keeps index 0 unused,
-// so that a column, row or diagonal number is its own index. The sizes exceed what n = 32 needs (33 and 65):
-// clearing always covers indices 1..34 and 1..69.
+// Columns and rows are numbered 1..n (n = BoardSize, 1..32 while a search runs). Every array keeps index 0
+// unused, so that a column, row or diagonal number is its own index. The sizes exceed what n = 32 needs (33
+// and 65): clearing always covers indices 1..34 and 1..69.
 inline constexpr int kColumnSlots = 35;
 inline constexpr int kDiagonalSlots = 70;
 
 // The fields are public because the window's procedures read them in place. The occupancy arrays (RowFree,
-// QueenRow, FixedColumn, DiagSum, DiagDiff) are written only through ClearOccupancy, FreeRow, Mark, Unmark, EmptyColumn
-// and SearchStep, which keep the bit masks beside them in step.
+// QueenRow, FixedColumn, DiagSum, DiagDiff) are written only through ClearOccupancy, FreeRow, Mark, Unmark
+// and SearchStep; FixedColumn may also be set directly, before its queen is marked.
 //
 // Between two calls of SearchStep, from an accepted test until the search has ended:
 //  1. every queen (c, QueenRow[c] = r > 0) holds RowFree[r] = 0, DiagSum[c + r] = 1, DiagDiff[n + c - r] = 1;
@@ -26,9 +28,9 @@ inline constexpr int kDiagonalSlots = 70;
 //  4. free columns at or beyond SearchColumn are empty, except column n right after a solution;
 //  5. SearchColumn == n + 1 exactly when every column 1..n holds a queen.
 class Board {
-public:
+  public:
     std::int32_t BoardSize = 0;     // n, 0..32; 0 until a test has accepted a value
-    std::int32_t SearchColumn = 0;  // 0..n+1: column of the next queen; n+1: a full placement; 0: search ended
+    std::int32_t SearchColumn = 0;  // 0..n+1: next queen's column; n+1: full placement; 0: ended
     std::int32_t PreviousRow = 0;   // 0..n: row the current column's queen stood on when the step reached it
     std::int32_t CandidateRow = 0;  // 1..n+1: row being tried; after a placement, the row used
     std::int32_t SearchFinished = 0;  // 1 once the search space is exhausted
@@ -47,33 +49,175 @@ public:
     void ClearOccupancy();
     // RowFree[r] := 1. r in 1..BoardSize, with no queen on row r.
     void FreeRow(std::int32_t r);
-    // Puts a queen on (c, r): occupies its row and diagonals and sets QueenRow[c] := r. The square must be free and
-    // 1 <= c, r <= BoardSize.
+    // Puts a queen on (c, r): occupies its row and diagonals and sets QueenRow[c] := r. The square must be
+    // free and 1 <= c, r <= BoardSize.
     void Mark(std::int32_t c, std::int32_t r);
-    // Frees the row and diagonals of the queen on (c, r); QueenRow[c] is left for the caller to overwrite or empty.
+    // Frees the row and diagonals of the queen on (c, r); QueenRow[c] is left for the caller to overwrite or
+    // empty.
     void Unmark(std::int32_t c, std::int32_t r);
 
-    // One step of the search: places exactly one queen (in the empty column under the cursor, or lower down in the
-    // column it backtracks to) and moves the cursor to the next free column or n + 1; or sets SearchFinished;
-    // or, while BreakRequested = 1, changes nothing. Fixed columns are never moved and are passed over both ways.
-    // Precondition: an accepted test (1 <= n <= 32, fixed queens marked), 1 <= SearchColumn <= n, SearchFinished = 0.
+    // One step of the search: places exactly one queen (in the empty column under the cursor, or lower down
+    // in the column it backtracks to) and moves the cursor to the next free column or n + 1; or sets
+    // SearchFinished; or, while BreakRequested = 1, changes nothing. Fixed columns are never moved and are
+    // passed over both ways. Precondition: an accepted test (1 <= n <= 32, fixed queens marked), SearchColumn
+    // on the first empty free column or (after a solution) on n, SearchFinished = 0.
     void SearchStep();
 
-    // True when the bit masks agree with the arrays (RowFree[1..32], DiagSum[2..64], DiagDiff for the diagonals
-    // of the board). For tests: the arrays are the truth, the masks only speed up the search.
+    // True when the search's private bit sets (below) agree with the arrays, the cursor and the fixed
+    // columns; also true while they wait to be rebuilt (after any of the four writers above). For tests: the
+    // arrays are the truth, the bits only speed up the search.
     bool MasksAgreeWithArrays() const;
 
-private:
-    // The same occupancy as the arrays, as bits, so that a step finds the free rows of a column with a few shifts
-    // instead of testing every row. Row r is bit r - 1 throughout.
-    std::uint64_t freeRows_ = 0;      // bit r - 1: RowFree[r] = 1
-    std::uint64_t sumDiagonals_ = 0;  // bit c + r - 2: DiagSum[c + r] = 1
-    std::uint64_t diffDiagonals_ = 0;  // bit r - c + 31: the diagonal of (c, r) in DiagDiff is taken
+    // Every field equal, the private state included. For tests.
+    friend bool operator==(const Board&, const Board&) = default;
 
-    // Rows of column c (bit r - 1) that are free of any queen's row and diagonals.
-    std::uint64_t OpenRows(std::int32_t c) const {
-        return freeRows_ & ~(sumDiagonals_ >> (c - 1)) & ~(diffDiagonals_ >> (32 - c));
-    }
+  private:
+    // What the search keeps beside the arrays, as sets of rows (row r is bit r - 1), much as the classic
+    // recursion keeps its masks in its stack frames:
+    //  - frameRows[c], frameUp[c], frameDown[c], for each free column c up to the cursor (n + 1 included):
+    //    the rows held by the free columns' queens left of c, and the rows of column c on a diagonal rising
+    //    or falling from one of them (frameUp may hold bits above n);
+    //  - fixedBlock[c], for every column: the rows of column c that the fixed queens hold or attack;
+    //  - untried[c], for a free column holding a queen: its open rows below that queen, so that a backtrack
+    //    into c needs no recount; for the empty free column under the cursor: all its open rows;
+    //  - board: rows 1..n.
+    // All of it is rebuilt from the arrays when known_ is false, which every public writer sets.
+    struct SearchBits {
+        std::array<std::uint64_t, kColumnSlots> frameRows{};
+        std::array<std::uint64_t, kColumnSlots> frameUp{};
+        std::array<std::uint64_t, kColumnSlots> frameDown{};
+        std::array<std::uint64_t, kColumnSlots> fixedBlock{};
+        std::array<std::uint64_t, kColumnSlots> untried{};
+        std::uint64_t board = 0;
+        friend bool operator==(const SearchBits&, const SearchBits&) = default;
+    };
+    SearchBits bits_;
+    bool known_ = false;
+
+    // The search bits as the arrays and the cursor determine them.
+    void ComputeSearchBits(SearchBits& out) const;
+    void RebuildSearchBits();
+    // The step's helpers take columns and rows as std::ptrdiff_t: indices that need no widening on every use.
+    //
+    // Puts the queen of the free column c, which has left row `leaving` (0: the column was empty; its row and
+    // diagonals already vacated), on the lowest row of `open` (its untried rows, not empty), and the cursor
+    // on the next free column or n + 1.
+    void PlaceLowest(std::ptrdiff_t c, std::ptrdiff_t leaving, std::uint64_t open);
+    // Frees the row and diagonals of the queen on (c, r); QueenRow[c] is the caller's to overwrite or empty.
+    void Vacate(std::ptrdiff_t c, std::ptrdiff_t r);
+    // Ends the search when column 1 (free) has no row left below `row`, its queen's.
+    void FinishAtFirstColumn(std::ptrdiff_t row);
+    // The step from the fixed column c = n under the cursor (put back there after a solution), row by row on
+    // the arrays: no row below the fixed queen is free, so it backtracks over the fixed columns. Returns the
+    // free column to go on from, whose queen moves down if it can, or 0 when this call is done.
+    std::int32_t StepFromFixedColumn(std::int32_t c);
 };
+
+inline void Board::Vacate(std::ptrdiff_t c, std::ptrdiff_t r) {
+    RowFree[r] = 1;
+    DiagSum[c + r] = 0;
+    DiagDiff[BoardSize + c - r] = 0;
+}
+
+inline void Board::FinishAtFirstColumn(std::ptrdiff_t row) {
+    SearchColumn = 1;
+    PreviousRow = static_cast<std::int32_t>(row);
+    CandidateRow = BoardSize + 1;
+    SearchFinished = 1;  // column 1's queen stays on its last row; the state is not used again
+}
+
+inline void Board::PlaceLowest(std::ptrdiff_t c, std::ptrdiff_t leaving, std::uint64_t open) {
+    const std::ptrdiff_t n = BoardSize;
+    const std::uint64_t bit = open & (~open + 1);
+    const std::ptrdiff_t r = 1 + static_cast<std::ptrdiff_t>(std::countr_zero(open));
+    const std::uint64_t rows = bits_.frameRows[c] | bit;
+    const std::uint64_t up = bits_.frameUp[c] | bit;
+    const std::uint64_t down = bits_.frameDown[c] | bit;
+    bits_.untried[c] = open ^ bit;
+    RowFree[r] = 0;
+    DiagSum[c + r] = 1;
+    DiagDiff[n + c - r] = 1;
+    QueenRow[c] = static_cast<std::int32_t>(r);
+    PreviousRow = static_cast<std::int32_t>(leaving);
+    CandidateRow = static_cast<std::int32_t>(r);
+    std::ptrdiff_t next = c + 1;
+    if (FixedColumn[next] == 1) [[unlikely]] {
+        while (next <= n && FixedColumn[next] == 1)
+            ++next;
+    }
+    // The next free column's frame: this queen joins, and the diagonals travel the columns in between.
+    const std::ptrdiff_t gap = next - c;
+    const std::uint64_t nextUp = up << gap;
+    const std::uint64_t nextDown = down >> gap;
+    bits_.frameRows[next] = rows;
+    bits_.frameUp[next] = nextUp;
+    bits_.frameDown[next] = nextDown;
+    bits_.untried[next] = bits_.board & ~(rows | nextUp | nextDown | bits_.fixedBlock[next]);
+    SearchColumn = static_cast<std::int32_t>(next);
+}
+
+inline void Board::SearchStep() {
+    if (BreakRequested == 1) [[unlikely]]
+        return;
+    if (!known_) [[unlikely]]
+        RebuildSearchBits();
+    const std::ptrdiff_t n = BoardSize;
+    std::ptrdiff_t c = SearchColumn;
+    if (FixedColumn[c] == 1) [[unlikely]] {
+        while (FixedColumn[c] == 1 && c < n)
+            ++c;
+        if (FixedColumn[c] == 1) {
+            c = StepFromFixedColumn(static_cast<std::int32_t>(c));
+            if (c == 0) return;
+        }
+    }
+    std::ptrdiff_t row = QueenRow[c];
+    // Forward into the empty column. (A solution's last column, put back under the cursor, has no untried
+    // row: every row is held.)
+    const std::uint64_t open = bits_.untried[c];
+    if (open != 0) {
+        if (row > 0) [[unlikely]]
+            Vacate(c, row);
+        PlaceLowest(c, row, open);
+        return;
+    }
+    // Backtrack: empty this column, go left past the fixed columns, move that queen down if it can go.
+    if (c == 1) {
+        FinishAtFirstColumn(row);
+        return;
+    }
+    if (row > 0) [[unlikely]] {
+        Vacate(c, row);  // the last column, put back after a solution
+        QueenRow[c] = 0;
+    }
+    for (;;) {
+        --c;
+        if (FixedColumn[c] != 0) [[unlikely]] {
+            while (c > 0 && FixedColumn[c] != 0)
+                --c;
+            if (c == 0) {
+                SearchColumn = 0;
+                PreviousRow = static_cast<std::int32_t>(row);
+                CandidateRow = static_cast<std::int32_t>(n + 1);
+                SearchFinished = 1;  // every column to the left was fixed
+                return;
+            }
+        }
+        // Column c is free and holds a queen.
+        row = QueenRow[c];
+        const std::uint64_t untried = bits_.untried[c];
+        if (untried != 0) {
+            Vacate(c, row);
+            PlaceLowest(c, row, untried);
+            return;
+        }
+        if (c == 1) {
+            FinishAtFirstColumn(row);
+            return;
+        }
+        Vacate(c, row);
+        QueenRow[c] = 0;
+    }
+}
 
 }  // namespace nq

@@ -1,6 +1,5 @@
-// The board's bookkeeping and the one-step backtracking search.
-#include <bit>
-
+// The board's writers, the rebuilding and checking of the search's bit state, and the rare step from a fixed
+// column. The search step itself is inline in board.h.
 #include "engine/board.h"
 
 namespace nq {
@@ -15,14 +14,12 @@ void Board::ClearOccupancy() {
         DiagSum[k] = 0;
         DiagDiff[k] = 0;
     }
-    freeRows_ = 0;
-    sumDiagonals_ = 0;
-    diffDiagonals_ = 0;
+    known_ = false;
 }
 
 void Board::FreeRow(std::int32_t r) {
     RowFree[r] = 1;
-    freeRows_ |= std::uint64_t{1} << (r - 1);
+    known_ = false;
 }
 
 void Board::Mark(std::int32_t c, std::int32_t r) {
@@ -30,74 +27,115 @@ void Board::Mark(std::int32_t c, std::int32_t r) {
     DiagSum[c + r] = 1;
     DiagDiff[BoardSize + c - r] = 1;
     QueenRow[c] = r;
-    freeRows_ &= ~(std::uint64_t{1} << (r - 1));
-    sumDiagonals_ |= std::uint64_t{1} << (c + r - 2);
-    diffDiagonals_ |= std::uint64_t{1} << (r - c + 31);
+    known_ = false;
 }
 
 void Board::Unmark(std::int32_t c, std::int32_t r) {
     RowFree[r] = 1;
     DiagSum[c + r] = 0;
     DiagDiff[BoardSize + c - r] = 0;
-    freeRows_ |= std::uint64_t{1} << (r - 1);
-    sumDiagonals_ &= ~(std::uint64_t{1} << (c + r - 2));
-    diffDiagonals_ &= ~(std::uint64_t{1} << (r - c + 31));
+    known_ = false;
 }
 
-void Board::SearchStep() {
-    if (BreakRequested == 1) return;
-    const std::int32_t n = BoardSize;
-    for (;;) {
-        // Seek: pass over fixed columns, but never beyond n (the cursor may have been put back on a fixed column n).
-        while (FixedColumn[SearchColumn] == 1 && SearchColumn < n) ++SearchColumn;
-        const std::int32_t c = SearchColumn;
-        PreviousRow = QueenRow[c];
-
-        // Rows below PreviousRow that are free. The queen still standing on PreviousRow blocks none of them.
-        const std::uint64_t below = OpenRows(c) >> PreviousRow;
-        if (below != 0) {
-            CandidateRow = PreviousRow + 1 + static_cast<std::int32_t>(std::countr_zero(below));
-            if (PreviousRow > 0) Unmark(c, PreviousRow);
-            Mark(c, CandidateRow);
-            SearchColumn = c + 1;
-            while (SearchColumn <= n && FixedColumn[SearchColumn] == 1) ++SearchColumn;
-            return;
+void Board::ComputeSearchBits(SearchBits& out) const {
+    // Rows outside 1..n (a board edited behind the search's back) are left out rather than shifted by.
+    const std::int32_t n = BoardSize < 0 ? 0 : (BoardSize > kMaxBoardSize ? kMaxBoardSize : BoardSize);
+    auto onBoard = [n](std::int32_t r) { return r >= 1 && r <= n; };
+    const std::uint64_t board = (std::uint64_t{1} << n) - 1;
+    out = SearchBits{};
+    out.board = board;
+    for (std::int32_t f = 1; f <= n; ++f) {
+        if (FixedColumn[f] != 1 || !onBoard(QueenRow[f])) continue;
+        const std::uint64_t bit = std::uint64_t{1} << (QueenRow[f] - 1);
+        for (std::int32_t c = 1; c <= n; ++c) {
+            const std::int32_t d = c > f ? c - f : f - c;
+            out.fixedBlock[c] |= (bit | (bit << d) | (bit >> d)) & board;
         }
-        CandidateRow = n + 1;
-        if (c == 1) {
-            SearchFinished = 1;  // column 1's queen stays on its last row; the state is not used again
-            return;
-        }
-
-        // Backtrack: empty this column (unless fixed), then pass over fixed columns to the left.
-        do {
-            if (FixedColumn[SearchColumn] == 0 && PreviousRow > 0) {
-                Unmark(SearchColumn, PreviousRow);
-                QueenRow[SearchColumn] = 0;
-            }
-            --SearchColumn;
-        } while (FixedColumn[SearchColumn] != 0 && SearchColumn != 0);
-        if (SearchColumn == 0) {
-            SearchFinished = 1;  // every column to the left was fixed
-            return;
-        }
-        // The earlier column's queen is still marked; the next round looks for a row below it.
     }
+    // The free columns' queens from the left; the diagonals move one row per column.
+    std::uint64_t rows = 0, up = 0, down = 0;
+    for (std::int32_t c = 1; c <= n + 1; ++c) {
+        out.frameRows[c] = rows;
+        out.frameUp[c] = up;
+        out.frameDown[c] = down;
+        const bool free = c > n || FixedColumn[c] == 0;
+        const std::int32_t r = c <= n && onBoard(QueenRow[c]) ? QueenRow[c] : 0;
+        if (free) {
+            const std::uint64_t open = board & ~(rows | up | down | out.fixedBlock[c]);
+            out.untried[c] = open >> r << r;  // rows r + 1.. (bits r..)
+        }
+        if (free && r > 0) {
+            const std::uint64_t bit = std::uint64_t{1} << (r - 1);
+            rows |= bit;
+            up |= bit;
+            down |= bit;
+        }
+        up <<= 1;
+        down >>= 1;
+    }
+}
+
+void Board::RebuildSearchBits() {
+    ComputeSearchBits(bits_);
+    known_ = true;
 }
 
 bool Board::MasksAgreeWithArrays() const {
-    for (std::int32_t r = 1; r <= kMaxBoardSize; ++r) {
-        if ((RowFree[r] == 1) != (((freeRows_ >> (r - 1)) & 1) != 0)) return false;
-    }
-    for (std::int32_t k = 2; k <= 2 * kMaxBoardSize; ++k) {
-        if ((DiagSum[k] == 1) != (((sumDiagonals_ >> (k - 2)) & 1) != 0)) return false;
-    }
-    // DiagDiff[k] is the diagonal with r - c = n - k, held at bit n - k + 31; k ranges over 1..2n - 1.
+    if (!known_) return true;
     const std::int32_t n = BoardSize;
-    for (std::int32_t k = 1; k <= 2 * n - 1; ++k) {
-        if ((DiagDiff[k] == 1) != (((diffDiagonals_ >> (n - k + 31)) & 1) != 0)) return false;
+    if (n < 1 || n > kMaxBoardSize) return false;  // the search never ran on such a board
+    SearchBits expected;
+    ComputeSearchBits(expected);
+    if (bits_.board != expected.board) return false;
+    for (std::int32_t c = 1; c <= n + 1; ++c) {
+        const bool free = c > n || FixedColumn[c] == 0;
+        if (c <= n && bits_.fixedBlock[c] != expected.fixedBlock[c]) return false;
+        // Frames matter for the free columns the search has reached; the others are rewritten before use.
+        if (free && c <= SearchColumn &&
+            (bits_.frameRows[c] != expected.frameRows[c] || bits_.frameUp[c] != expected.frameUp[c] ||
+             bits_.frameDown[c] != expected.frameDown[c])) {
+            return false;
+        }
+        // Untried rows matter for the queens of the free columns and for the empty column under the cursor.
+        if (free && (c == SearchColumn || (c <= n && QueenRow[c] > 0)) &&
+            bits_.untried[c] != expected.untried[c]) {
+            return false;
+        }
     }
     return true;
+}
+
+std::int32_t Board::StepFromFixedColumn(std::int32_t c) {
+    const std::int32_t n = BoardSize;
+    const std::int32_t fixedRow = QueenRow[c];
+    SearchColumn = c;
+    PreviousRow = fixedRow;
+    for (CandidateRow = fixedRow + 1; CandidateRow <= n; ++CandidateRow) {
+        const std::int32_t r = CandidateRow;
+        if (DiagSum[c + r] == 0 && RowFree[r] == 1 && DiagDiff[n + c - r] == 0) {
+            // Reached only when the precondition is broken (after a solution every row is held): the fixed
+            // queen moves, as the row-by-row search would move it.
+            Unmark(c, fixedRow);
+            Mark(c, r);
+            SearchColumn = c + 1;
+            while (SearchColumn <= n && FixedColumn[SearchColumn] == 1)
+                ++SearchColumn;
+            return 0;
+        }
+    }
+    if (c == 1) {
+        SearchFinished = 1;
+        return 0;
+    }
+    do {
+        --c;
+    } while (c > 0 && FixedColumn[c] != 0);
+    if (c == 0) {
+        SearchColumn = 0;
+        SearchFinished = 1;
+        return 0;
+    }
+    return c;
 }
 
 }  // namespace nq
