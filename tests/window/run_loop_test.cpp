@@ -169,7 +169,8 @@ std::vector<std::string> ExpectedRunThroughSnapshots(const std::vector<testing::
             ++at;
         }
     };
-    for (long long passes = 0; !finished; ++passes) {
+    for (long long passes = 0;; ++passes) {
+        if (finished) break;
         if (passes > 0 && passes % 100 == 0)
             out.push_back(Snapshot(counted, at == 0 ? fixedOnly : nodes[at - 1].Queens));
         if (completed) {
