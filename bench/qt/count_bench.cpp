@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/board.h"
+#include "support/headless_platform.h"
 #include "ui/form1.h"
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/qt_view.h"
@@ -21,15 +22,6 @@ constexpr int kTrials = 3;
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
-
-// A platform that does nothing; its pump stays a real call.
-class HeadlessPlatform final : public nq::Platform {
-  public:
-    int MessageBox(const std::string&, const std::string&, int) override { return nq::kAnswerOk; }
-    [[gnu::noinline]] void PumpEvents() override { asm volatile("" ::: "memory"); }
-    [[noreturn]] void EndProcess() override { std::_Exit(0); }
-    std::string Caption() const override { return {}; }
-};
 
 // Passes everything to the Qt platform and times the gaps between pumps that really processed events.
 class GapMeter final : public nq::Platform {
@@ -113,7 +105,7 @@ int main(int argc, char* argv[]) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
 
-    HeadlessPlatform headless;
+    nq::testing::HeadlessPlatform headless;
     nq::Form1 headlessForm(headless);
 
     nq::QtPlatform qt;

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "support/headless_platform.h"
 #include "ui/form1.h"
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/qt_view.h"
@@ -25,15 +26,6 @@ namespace {
 constexpr int kWrites = 1'000'000;
 constexpr int kWritesPerPump = 100;
 constexpr int kTrials = 21;
-
-// A platform whose pump does nothing, kept as a real call that may read anything.
-class HeadlessPlatform final : public nq::Platform {
-  public:
-    int MessageBox(const std::string&, const std::string&, int) override { return nq::kAnswerNo; }
-    [[gnu::noinline]] void PumpEvents() override { asm volatile("" ::: "memory"); }
-    [[noreturn]] void EndProcess() override { std::_Exit(0); }
-    std::string Caption() const override { return {}; }
-};
 
 class PaintCounter : public QObject {
   public:
@@ -112,7 +104,7 @@ int main(int argc, char* argv[]) {
     PaintCounter counter;
     view.Control(nq::ControlName::Text3)->installEventFilter(&counter);
 
-    HeadlessPlatform headless;
+    nq::testing::HeadlessPlatform headless;
     nq::Form1 headlessForm(headless);
     headlessForm.Form_Load();
 
