@@ -18,8 +18,11 @@
 
 namespace {
 
+using nq::testing::ClickAction;
 using nq::testing::Monkey;
 using nq::testing::MonkeyAction;
+using nq::testing::ToggleAction;
+using nq::testing::TypeAction;
 
 std::vector<std::string_view> Split(std::string_view s, char separator, std::size_t limit) {
     std::vector<std::string_view> parts;
@@ -31,28 +34,6 @@ std::vector<std::string_view> Split(std::string_view s, char separator, std::siz
     }
     parts.push_back(s);
     return parts;
-}
-
-MonkeyAction Type(int index, std::string_view text) {
-    MonkeyAction a;
-    a.What = index < 0 ? MonkeyAction::TypeN : MonkeyAction::TypeEntry;
-    a.Index = index < 0 ? 0 : index;
-    a.Text = std::string(text);
-    return a;
-}
-
-MonkeyAction Click(int command, int answer = nq::kAnswerNo) {
-    MonkeyAction a;
-    a.What = MonkeyAction::Click;
-    a.Index = command;
-    a.Answer = answer;
-    return a;
-}
-
-MonkeyAction Toggle() {
-    MonkeyAction a;
-    a.What = MonkeyAction::Toggle;
-    return a;
 }
 
 [[noreturn]] void Report(const std::string& what) {
@@ -72,12 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     nq::Form1& form = monkey.Window();
     for (std::string_view round : Split(input, '#', 3)) {
         const std::vector<std::string_view> fields = Split(round, '|', 1 + nq::kBoxesPerRow);
-        monkey.Do(Type(-1, fields[0]));
+        monkey.Do(TypeAction(-1, fields[0]));
         for (std::size_t i = 1; i < fields.size(); ++i)
-            monkey.Do(Type(static_cast<int>(i) - 1, fields[i]));
-        if ((flags & 1) != 0 && form.Check1.Value == 1) monkey.Do(Toggle());
+            monkey.Do(TypeAction(static_cast<int>(i) - 1, fields[i]));
+        if ((flags & 1) != 0 && form.Check1.Value == 1) monkey.Do(ToggleAction());
         const std::size_t boxesBefore = monkey.Platform().Shown.size();
-        monkey.Do(Click(1));
+        monkey.Do(ClickAction(1));
         if (monkey.Failed()) break;
 
         // Independently of the model: a fault names a column of the board; a success leaves only valid
@@ -107,18 +88,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if ((flags & 2) != 0 && tested && !monkey.Failed()) {
         const bool counting = (flags & 4) != 0;
         if (form.BoardSize <= (counting ? 8 : 6)) {
-            if ((form.Check1.Value == 1) == counting) monkey.Do(Toggle());
-            monkey.Do(Click(2));
+            if ((form.Check1.Value == 1) == counting) monkey.Do(ToggleAction());
+            monkey.Do(ClickAction(2));
             for (int k = 0;
                  k < 100 && nq::testing::StateOf(form) == nq::testing::WindowState::StoppedAtSolution; ++k) {
-                monkey.Do(Click(4));
+                monkey.Do(ClickAction(4));
             }
             if (!monkey.Failed() && nq::testing::StateOf(form) != nq::testing::WindowState::Finished) {
                 Report("the search of a small board did not finish");
             }
         }
     }
-    if ((flags & 8) != 0) monkey.Do(Click(5, nq::kAnswerYes));
+    if ((flags & 8) != 0) monkey.Do(ClickAction(5, nq::kAnswerYes));
     if (!monkey.End()) Report(monkey.FirstFailure());
     return 0;
 }

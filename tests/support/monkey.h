@@ -652,6 +652,30 @@ struct MonkeyAction {
     }
 };
 
+// Actions as a script writes them. index -1 types into Text1, 0..31 into that Text7 member; command 1..6 is
+// Command1..Command6.
+inline MonkeyAction TypeAction(int index, std::string_view text) {
+    MonkeyAction a;
+    a.What = index < 0 ? MonkeyAction::TypeN : MonkeyAction::TypeEntry;
+    a.Index = index < 0 ? 0 : index;
+    a.Text = std::string(text);
+    return a;
+}
+
+inline MonkeyAction ClickAction(int command, int answer = kAnswerNo) {
+    MonkeyAction a;
+    a.What = MonkeyAction::Click;
+    a.Index = command;
+    a.Answer = answer;
+    return a;
+}
+
+inline MonkeyAction ToggleAction() {
+    MonkeyAction a;
+    a.What = MonkeyAction::Toggle;
+    return a;
+}
+
 struct MonkeyBudget {
     int ActionsPerSequence = 24;  // top-level actions
     int PumpsPerAction = 300;     // event pumps a top-level action may run before the monkey presses "break"

@@ -67,34 +67,14 @@ struct PlantedFault {
     std::function<void(Form1&)> Plant;     // a fault planted behind the window's back
 };
 
-MonkeyAction TypeN(const std::string& text) {
-    MonkeyAction a;
-    a.What = MonkeyAction::TypeN;
-    a.Text = text;
-    return a;
-}
-
-MonkeyAction Click(int command) {
-    MonkeyAction a;
-    a.What = MonkeyAction::Click;
-    a.Index = command;
-    return a;
-}
-
-MonkeyAction Toggle() {
-    MonkeyAction a;
-    a.What = MonkeyAction::Toggle;
-    return a;
-}
-
 void TestEight(Monkey& m) {
-    m.Do(TypeN("8"));
-    m.Do(Click(1));
+    m.Do(TypeAction(-1, "8"));
+    m.Do(ClickAction(1));
 }
 
 void StopAtFirstSolution(Monkey& m) {
     TestEight(m);
-    m.Do(Click(2));
+    m.Do(ClickAction(2));
 }
 
 // Each row brings the window into a state, plants a fault behind its back, and lets the monkey make one more
@@ -121,21 +101,21 @@ TEST(MonkeyChecks, CatchPlantedFaults) {
         {"EntryRowChanged", StopAtFirstSolution, [](Form1& f) { f.Text7[4].Text = std::string(1, '1'); }},
         {"ColourLost",
          [](Monkey& m) {
-             m.Do(TypeN("6"));
+             m.Do(TypeAction(-1, "6"));
              MonkeyAction entry;
              entry.What = MonkeyAction::TypeEntry;
              entry.Index = 1;
              entry.Text = "3";
              m.Do(entry);
-             m.Do(Click(1));
+             m.Do(ClickAction(1));
          },
          [](Form1& f) { f.Text7[1].ForeColor = kBlack; }},
         {"FinishedCountWrong",
          [](Monkey& m) {
-             m.Do(TypeN("6"));
-             m.Do(Click(1));
-             m.Do(Toggle());
-             m.Do(Click(2));
+             m.Do(TypeAction(-1, "6"));
+             m.Do(ClickAction(1));
+             m.Do(ToggleAction());
+             m.Do(ClickAction(2));
          },
          [](Form1& f) {
              f.SolutionCount += 1;
@@ -148,8 +128,8 @@ TEST(MonkeyChecks, CatchPlantedFaults) {
         row.Prepare(monkey);
         ASSERT_FALSE(monkey.Failed()) << monkey.FirstFailure();
         row.Plant(monkey.Window());
-        monkey.Do(Toggle());
-        monkey.Do(Toggle());
+        monkey.Do(ToggleAction());
+        monkey.Do(ToggleAction());
         EXPECT_TRUE(monkey.Failed());
         EXPECT_FALSE(monkey.FirstFailure().empty());
     }
