@@ -10,8 +10,8 @@ constexpr std::int32_t kPassesPerPump = 100;
 
 }  // namespace
 
-// Flattened: the pass and the search step are inlined into the loop, which is where a counting run spends its
-// time.
+// Flattened: the passes and the search step are inlined into the loop, which is where a counting run spends
+// its time.
 [[gnu::flatten]] void Form1::RunSearch() {
     Text2.Text = kStateRunning;
     Command3.Enabled = true;
@@ -36,11 +36,51 @@ constexpr std::int32_t kPassesPerPump = 100;
             }
             if (StopRun == 1) break;
         }
-        ++StepCounter;
-        RunStep();
+        if (BreakRequested == 0) {
+            RunPassesUntilPump();
+        } else {
+            ++StepCounter;
+            RunStep();
+        }
     }
     StepCounter = 0;
     running_ = false;
+}
+
+// The passes of RunStep up to the next pump, for a search without a break. Between two pumps no handler runs,
+// so what only a handler changes (the break flag, the check box, the board's size) is read once here, and the
+// solution number reaches Text3 once, before anyone can look at it: at the pump, or when the loop stops. A
+// pass that must stop the loop at a solution is left to RunStep.
+void Form1::RunPassesUntilPump() {
+    const std::int32_t n = BoardSize;
+    const bool stopAtSolution = Check1.Value == 1;
+    const std::int64_t shown = SolutionCount;
+    std::int32_t passes = StepCounter;
+    while (passes < kPassesPerPump) {
+        if (SearchColumn == n + 1) [[unlikely]] {
+            if (stopAtSolution) break;
+            ++passes;
+            ++SolutionCount;
+            SearchColumn = n;  // go on from this solution: the next step moves column n's queen or backtracks
+            SearchStep();
+            // A second step in the same pass, unless the first completed a placement or ended the search.
+            if (SearchColumn == n + 1) continue;
+            if (SearchFinished == 1) break;
+        } else {
+            ++passes;
+        }
+        SearchStep();
+        if (SearchFinished == 1) [[unlikely]]
+            break;
+    }
+    StepCounter = passes;
+    if (SolutionCount != shown) Text3.Text = Decimal(SolutionCount);
+    if (SearchFinished == 1) {
+        EndSearch();
+    } else if (passes < kPassesPerPump) {
+        ++StepCounter;
+        RunStep();  // the solution at which the loop stops
+    }
 }
 
 void Form1::RunStep() {
@@ -65,25 +105,25 @@ void Form1::RunStep() {
             ShowPosition();
             return;
         }
-        SearchColumn = n;  // go on from this solution: the next step moves column n's queen or backtracks
+        SearchColumn = n;
         steps = 2;
     }
-    // One step, or two after a solution: the second unless the first completed a placement or ended the
-    // search. A single call site, so that the compiler inlines the step into the loop.
     for (; steps > 0 && SearchColumn != n + 1 && SearchFinished == 0; --steps)
         SearchStep();
-    if (SearchFinished == 1) {
-        Text2.Text = kStateFinished;
-        if (!Text1.Text.empty()) {
-            Check1.Value = 0;
-            Check1.Enabled = false;
-        } else {
-            Text2.Text = kStateTestInput;  // the window was reset under the run
-        }
-        StopRun = 1;
-        Command3.Enabled = false;
-        Command4.Enabled = false;
+    if (SearchFinished == 1) EndSearch();
+}
+
+void Form1::EndSearch() {
+    Text2.Text = kStateFinished;
+    if (!Text1.Text.empty()) {
+        Check1.Value = 0;
+        Check1.Enabled = false;
+    } else {
+        Text2.Text = kStateTestInput;  // the window was reset under the run
     }
+    StopRun = 1;
+    Command3.Enabled = false;
+    Command4.Enabled = false;
 }
 
 }  // namespace nq

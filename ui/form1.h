@@ -93,6 +93,10 @@ class Form1 : public Board {
     const Button* ButtonFor(ControlName name) const;
 
   private:
+    // The run loop's passes between two pumps while no break is pending, and the end of an exhausted search.
+    void RunPassesUntilPump();
+    void EndSearch();
+
     static std::array<TextBox, kBoxesPerRow> LockedRow() {
         std::array<TextBox, kBoxesPerRow> row{};
         for (TextBox& box : row)
