@@ -214,39 +214,21 @@ class WindowDesktopTest : public QObject {
         TypeInto(w.Box(N::Text1), QStringLiteral("8"));
         for (int key : {Qt::Key_Return, Qt::Key_Enter})
             Press(w, key);
-        TypeInto(w.Box(N::Text7, 0), QStringLiteral("1"));
-        Press(w, Qt::Key_Return);
         Settle();
         QCOMPARE(Text2(w), QStringLiteral("test input"));
         QCOMPARE(answerer.Shown.size(), 0u);
-        QCOMPARE(FocusName(w), QStringLiteral("Text7(0)"));
     }
 
-    // Pasted text of any length reaches the model whole: blanks are dropped when the test reads it.
-    void longTextIsKeptWhole_data() {
-        QTest::addColumn<int>("index");   // -1: the n box; else the entry box of that index, with n = 12
-        QTest::addColumn<bool>("fixed");  // the box turns red as a fixed queen
-        QTest::newRow("n box, reads as 12") << -1 << false;
-        QTest::newRow("entry box 5, row 12") << 4 << true;
-    }
+    // Pasted text of any length reaches the model whole; the test reads "1", blanks and "2" as 12.
     void longTextIsKeptWhole() {
-        QFETCH(int, index);
-        QFETCH(bool, fixed);
         Window w;
         const QString text = QStringLiteral("1") + QString(99998, QLatin1Char(' ')) + QStringLiteral("2");
-        if (index >= 0) TypeInto(w.Box(N::Text1), QStringLiteral("12"));
-        QLineEdit* box = index < 0 ? w.Box(N::Text1) : w.Box(N::Text7, index);
-        Click(box);
+        Click(w.Box(N::Text1));
         QGuiApplication::clipboard()->setText(text);
-        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(box->text().size(), text.size());
-        QCOMPARE(QString::fromStdString(w.form.TextBoxFor(index < 0 ? N::Text1 : N::Text7, index)->Text),
-                 text);
+        QTest::keyClick(w.Box(N::Text1), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(QString::fromStdString(w.form.Text1.Text), text);
         Click(w.Button(N::Command1));
-        Settle();
-        QCOMPARE(Text2(w), QStringLiteral("start computation"));
         QCOMPARE(w.form.BoardSize, 12);
-        QCOMPARE(box->palette().color(QPalette::Text) == QColor(Qt::red), fixed);
     }
 
     void accessibleRoleIsAWindow() {
