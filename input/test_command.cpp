@@ -19,14 +19,20 @@ void Form1::PrepareTest() {
     ++boardGeneration_;  // any run still on the stack searched the board that is now rebuilt
     ClearOccupancy();
     const std::int32_t n = BoardSize;
+    // Every entry box turns black: only the queens this test accepts are shown red afterwards, so a box
+    // never looks fixed for a queen an earlier test accepted.
     for (LoopColumn = 1; LoopColumn <= n; ++LoopColumn) {
         FreeRow(LoopColumn);
-        EntryText = Text7[LoopColumn - 1].Text;
-        if (LooksEmpty(EntryText)) Text7[LoopColumn - 1].Text.clear();
+        TextBox& box = Text7[LoopColumn - 1];
+        box.ForeColor = kBlack;
+        EntryText = box.Text;
+        if (LooksEmpty(EntryText)) box.Text.clear();
     }
     // Entries beyond the board are dropped without a message.
-    for (LoopColumn = n + 1; LoopColumn <= kBoxesPerRow; ++LoopColumn)
+    for (LoopColumn = n + 1; LoopColumn <= kBoxesPerRow; ++LoopColumn) {
         Text7[LoopColumn - 1].Text.clear();
+        Text7[LoopColumn - 1].ForeColor = kBlack;
+    }
     LoopColumn = kDiagonalSlots;  // where the clearing of the diagonals leaves it
     BreakRequested = 0;
     StopRun = 0;
@@ -64,6 +70,10 @@ void Form1::Command1_Click() {
             fault = "incorrectly placed queen, column ";  // ... or one of its diagonals
         }
         if (fault != nullptr) {
+            // The board now holds only the queens left of the fault: nothing may start a search on it, also
+            // when an earlier test had succeeded. The window is idle again, shown so behind the message.
+            Text2.Text = kStateTestInput;
+            Command2.Enabled = false;
             EntryText = fault + Decimal(column);
             platform_.MessageBox(EntryText, kTestTitle, kStyleInformation);
             return;  // only the first fault in column order is reported

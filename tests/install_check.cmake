@@ -1,5 +1,6 @@
 # Installs the build into a fresh temporary prefix and checks that the program, its desktop entry and its icons
 # land where desktop environments look for them. Run as: cmake -DBUILD_DIR=... -DPREFIX=... -P install_check.cmake
+cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}" RESULT_VARIABLE result
                 OUTPUT_QUIET)
@@ -15,5 +16,20 @@ endforeach()
 file(STRINGS "${PREFIX}/share/applications/nqueens.desktop" exec REGEX "^Exec=")
 if(NOT exec STREQUAL "Exec=nqueens")
   message(FATAL_ERROR "desktop entry does not start the program: ${exec}")
+endif()
+# Menus list an entry once under each main category it names: it must name exactly one.
+file(STRINGS "${PREFIX}/share/applications/nqueens.desktop" categories REGEX "^Categories=")
+string(REGEX REPLACE "^Categories=" "" categories "${categories}")
+string(REGEX MATCHALL "[A-Za-z0-9-]+" categories "${categories}")
+set(main_categories AudioVideo Audio Video Development Education Game Graphics Network Office Science Settings System
+                    Utility)
+set(mains 0)
+foreach(category IN LISTS categories)
+  if(category IN_LIST main_categories)
+    math(EXPR mains "${mains} + 1")
+  endif()
+endforeach()
+if(NOT mains EQUAL 1)
+  message(FATAL_ERROR "desktop entry names ${mains} main categories: ${categories}")
 endif()
 file(REMOVE_RECURSE "${PREFIX}")

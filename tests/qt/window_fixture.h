@@ -72,6 +72,7 @@ class BoxAnswerer {
         QMessageBox::StandardButton DefaultButton = QMessageBox::NoButton;
         QWidget* Parent = nullptr;
         bool Modal = false;
+        QColor Background;  // the box's window colour
     };
 
     explicit BoxAnswerer(std::deque<QMessageBox::StandardButton> script = {}) : script_(std::move(script)) {
@@ -98,6 +99,7 @@ class BoxAnswerer {
                                                              : QMessageBox::NoButton;
         seen.Parent = box->parentWidget();
         seen.Modal = box->isModal();
+        seen.Background = box->palette().color(QPalette::Window);
         Shown.push_back(seen);
         if (OnShown) OnShown(seen);
         QMessageBox::StandardButton answer = QMessageBox::NoButton;

@@ -297,20 +297,23 @@ TEST(SearchCycleStart, RewritesNAndEntryRow) {
     }
 }
 
-// A test that fails in some column after an accepted test leaves "start/continue" on; the search then keeps
-// the queens this failed test accepted before the faulty column, and the entry row shows only those.
-TEST(SearchCycleStart, AfterAFailedTestKeepsTheQueensBeforeTheFault) {
+// A test that fails in some column after an accepted test leaves the window idle: the board holds only the
+// queens left of the fault, and nothing can start a search on it. A corrected test then searches its own
+// board.
+TEST(SearchCycleStart, AFailedTestAfterAnAcceptedOneLeavesNothingToStart) {
     struct Row {
         EntryTexts First;   // an accepted test
         EntryTexts Second;  // then these entries typed, and a test failing at FaultColumn
         int FaultColumn;
-        FixedSet Kept;
+        std::string Red;  // the queens left of the fault
+        FixedSet Retest;  // the fault's entry removed: the queens the next test accepts
     };
     const std::vector<Row> rows = {
-        {{{1, "1"}}, {{1, ""}, {3, "5"}, {5, "2"}, {7, "0"}}, 7, {{3, 5}, {5, 2}}},
-        {{{2, "4"}}, {{2, ""}, {4, "9"}}, 4, {}},
-        {{}, {{1, "3"}, {2, "3"}}, 2, {{1, 3}}},
-        {{{6, "1"}}, {{1, "1"}, {2, "2"}}, 2, {{1, 1}, {6, 1}}},  // column 6 was not reached, its text stays
+        {{{1, "1"}}, {{1, ""}, {3, "5"}, {5, "2"}, {7, "0"}}, 7, "3 5", {{3, 5}, {5, 2}}},
+        {{{2, "4"}}, {{2, ""}, {4, "9"}}, 4, "", {}},
+        {{}, {{1, "3"}, {2, "3"}}, 2, "1", {{1, 3}}},
+        // column 6 was not reached by the failed test: its text stays for the next one
+        {{{6, "2"}}, {{1, "1"}, {2, "2"}}, 2, "1", {{1, 1}, {6, 2}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE("fault column " + std::to_string(row.FaultColumn));
@@ -320,18 +323,21 @@ TEST(SearchCycleStart, AfterAFailedTestKeepsTheQueensBeforeTheFault) {
         w.Test("8", row.Second);
         ASSERT_EQ(w.Messages().size(), 1u);
         EXPECT_EQ(w.form.LoopColumn, row.FaultColumn);
-        EXPECT_EQ(w.Controls(), testing::kControlsTested);
-        EXPECT_EQ(w.form.Text2.Text, "start computation");
+        EXPECT_EQ(w.Controls(), testing::kControlsIdle);
+        EXPECT_EQ(w.form.Text2.Text, "test input");
+        EXPECT_EQ(w.RedColumns(), row.Red);
+        const long long pumps = w.platform.Pumps;
+        w.Start();  // disabled: nothing happens
+        EXPECT_EQ(w.platform.Pumps, pumps);
+        EXPECT_EQ(w.form.Text2.Text, "test input");
 
-        // Only the queens left of the fault are on the board.
-        FixedSet onBoard;
-        for (const testing::FixedQueen& q : row.Kept) {
-            if (q.Column < row.FaultColumn) onBoard.push_back(q);
-        }
-        const std::vector<Placement> solutions = OracleSolutions(8, onBoard);
-        w.Start();
-        EXPECT_EQ(w.EntryRow(), RowText(testing::PlacementOf(8, onBoard)));
+        w.TypeEntry(row.FaultColumn, "");
+        w.Test();
+        ASSERT_EQ(w.Messages().size(), 1u);  // no new one
+        const std::vector<Placement> solutions = OracleSolutions(8, row.Retest);
         ASSERT_FALSE(solutions.empty());
+        w.Start();
+        EXPECT_EQ(w.EntryRow(), RowText(testing::PlacementOf(8, row.Retest)));
         EXPECT_EQ(w.DisplayRow(), RowText(solutions[0]));
         w.SetStopAtSolution(false);
         w.Next();

@@ -104,19 +104,19 @@ const std::vector<StateRow>& States() {
              w.Test("8", {{3, "5"}});
          },
          WindowState::Tested},
-        {"TestedSmallerAfterLarger",  // the box of column 9 stays red above the new n
+        {"TestedSmallerAfterLarger",  // the box of column 9, red before, is erased above the new n
          [](Window& w) {
              w.Test("10", {{9, "3"}});
              w.Test("5");
          },
          WindowState::Tested},
-        {"TestedThenRejectedRetest",
+        {"IdleAfterTestedThenFailedRetest",  // column 4 repeats the row of column 3
          [](Window& w) {
              w.Test("8", {{3, "5"}});
              w.form.Type(ControlName::Text7, 3, "5");
              w.Click(ControlName::Command1);
          },
-         WindowState::Tested},
+         WindowState::Idle},
         {"StoppedAtSolution",
          [](Window& w) {
              w.Test("6");

@@ -335,19 +335,19 @@ TEST(TestCommandN, OddTextsAreReadAsTheRightN) {
     }
 }
 
-// A box once red stays red through later tests, whatever they do, until the window is initialised again.
-TEST(TestCommandColour, RedBoxesStayRedUntilReset) {
+// Every accepted n paints the whole entry row black, then the queens it accepts red; a rejected n changes no
+// colour. A search afterwards shows its own queens black beside the red fixed ones.
+TEST(TestCommandColour, EachTestRepaintsTheEntryRow) {
     struct Step {
         std::string N;
         EntryTexts Entries;
         std::string Red;
     };
     const std::vector<Step> steps = {
-        {"8", {{2, "3"}, {5, "1"}}, "2 5"},
-        {"8", {{2, ""}, {5, "9"}}, "2 5"},       // entry removed, column 5 now rejected
-        {"abc", {}, "2 5"},                      // rejected n
-        {"8", {{5, ""}, {7, "1"}}, "2 5 7"},     // a new queen
-        {"4", {{7, "1"}, {1, "2"}}, "1 2 5 7"},  // column 7 erased as beyond n, stays red
+        {"8", {{2, "3"}, {5, "1"}}, "2 5"}, {"abc", {}, "2 5"},  // rejected n
+        {"8", {{2, ""}, {5, "9"}}, ""},                          // entry removed, column 5 now rejected
+        {"8", {{5, ""}, {7, "1"}}, "7"},                         // a new queen
+        {"4", {{7, "1"}, {1, "2"}}, "1"},                        // column 7 erased as beyond n
     };
     WindowScript w;
     for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -355,6 +355,10 @@ TEST(TestCommandColour, RedBoxesStayRedUntilReset) {
         w.Test(steps[i].N, steps[i].Entries);
         EXPECT_EQ(w.RedColumns(), steps[i].Red);
     }
+    w.Start();
+    ASSERT_EQ(w.form.Text2.Text, "solution found");
+    w.Next();
+    EXPECT_EQ(w.RedColumns(), "1");
     w.Answer(kAnswerYes);
     w.Reset();
     EXPECT_EQ(w.RedColumns(), "");

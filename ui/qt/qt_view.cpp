@@ -3,17 +3,20 @@
 #include "ui/qt/qt_view.h"
 
 #include <QAbstractEventDispatcher>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
-#include <QSessionManager>
 #include <QStyle>
 #include <algorithm>
+#include <limits>
 
 #include "ui/qt/qt_platform.h"
 
@@ -24,6 +27,49 @@ namespace {
 QColor ToQColor(ColorValue value) {
     return QColor(static_cast<int>(value & 0xffu), static_cast<int>((value >> 8) & 0xffu),
                   static_cast<int>((value >> 16) & 0xffu));
+}
+
+// The colours the design takes from the platform: black text, white text boxes, and a selection that reads
+// on white. They are set as explicit roles on every widget, so that no desktop palette (a dark one above all)
+// puts its own text colour on the design's cyan or its own box colour under the design's black.
+const QColor kText(0, 0, 0);
+const QColor kBoxBase(255, 255, 255);
+const QColor kSelection(48, 140, 198);
+const QColor kSelectedText(255, 255, 255);
+
+// A push button that Enter and Return press as the space bar does, while it has the focus. It is no one's
+// default button: Enter elsewhere in the window presses nothing.
+class PushButton final : public QPushButton {
+  public:
+    using QPushButton::QPushButton;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && !event->isAutoRepeat() && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            click();  // the handler may run a whole search in here, as it does for the space bar
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+    }
+};
+
+#if QT_CONFIG(accessibility)
+// The main window is announced as a window (frame). Left to Qt, a plain top-level QWidget is a client area,
+// which the Linux accessibility bridge shows as a filler.
+QAccessibleInterface* AccessibleWindow(const QString& className, QObject* object) {
+    if (className != QLatin1String(QtView::staticMetaObject.className()) || !object->isWidgetType())
+        return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+}
+#endif
+
+bool SessionBeingSaved() {
+#ifndef QT_NO_SESSIONMANAGER
+    return qGuiApp != nullptr && qGuiApp->isSavingSession();
+#else
+    return false;
+#endif
 }
 
 const char* NameText(ControlName name) {
@@ -89,12 +135,21 @@ QtView::QtView(Form1& form, QtPlatform& platform, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       form_(form),
-      platform_(platform) {
+      platform_(platform),
+      sessionSaving_(&SessionBeingSaved) {
+#if QT_CONFIG(accessibility)
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(&AccessibleWindow);
+        return true;
+    }();
+    (void)factoryInstalled;
+#endif
     const FormDesign& design = Form1Design();
     setWindowTitle(QString::fromStdString(design.Caption));
     setFixedSize(Pixels(design.ClientWidth), Pixels(design.ClientHeight));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, ToQColor(design.BackColor));
+    palette.setColor(QPalette::WindowText, kText);
     setPalette(palette);
     setAutoFillBackground(true);
 
@@ -111,10 +166,6 @@ QtView::QtView(Form1& form, QtPlatform& platform, QWidget* parent)
     platform_.SetView(this);
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &QtView::Sync);
-#ifndef QT_NO_SESSIONMANAGER
-    connect(qGuiApp, &QGuiApplication::commitDataRequest, this,
-            [this](QSessionManager&) { SessionEnding(); });
-#endif
     Sync();
 }
 
@@ -134,6 +185,7 @@ QWidget* QtView::Build(const ControlDesign& design) {
     switch (design.Kind) {
         case ControlKind::TextBox: {
             auto* edit = new QLineEdit(caption, this);
+            edit->setMaxLength(std::numeric_limits<int>::max());  // Qt's default would cut at 32767
             edit->setAlignment(Alignment(design));
             edit->setReadOnly(design.Locked);
             TextBox* model = form_.TextBoxFor(name, index);
@@ -148,7 +200,7 @@ QWidget* QtView::Build(const ControlDesign& design) {
             break;
         }
         case ControlKind::Button: {
-            auto* button = new QPushButton(caption, this);
+            auto* button = new PushButton(caption, this);
             button->setAutoDefault(false);
             button->setDefault(false);
             buttons_.push_back({button, form_.ButtonFor(name)});
@@ -161,6 +213,7 @@ QWidget* QtView::Build(const ControlDesign& design) {
             check_ = new QCheckBox(this);
             check_->setChecked(form_.Check1.Value == 1);
             check_->setAutoFillBackground(true);
+            check_->setBackgroundRole(QPalette::Window);  // a button fills from the Button role otherwise
             // `clicked` comes from the user alone; the widget then shows the model's value, whatever it made
             // of it.
             connect(check_, &QCheckBox::clicked, this, [this] {
@@ -180,12 +233,34 @@ QWidget* QtView::Build(const ControlDesign& design) {
             break;
         }
     }
+    // Buttons keep the style's look; every other control gets each colour it is drawn with.
     QPalette palette = widget->palette();
-    const bool box = design.Kind == ControlKind::TextBox;
-    if (design.BackColor)
-        palette.setColor(box ? QPalette::Base : QPalette::Window, ToQColor(*design.BackColor));
-    if (design.ForeColor)
-        palette.setColor(box ? QPalette::Text : QPalette::WindowText, ToQColor(*design.ForeColor));
+    const QColor formBack = ToQColor(Form1Design().BackColor);
+    const QColor fore = design.ForeColor ? ToQColor(*design.ForeColor) : kText;
+    switch (design.Kind) {
+        case ControlKind::Label:
+            palette.setColor(QPalette::Window, design.BackColor ? ToQColor(*design.BackColor) : formBack);
+            palette.setColor(QPalette::WindowText, fore);
+            break;
+        case ControlKind::TextBox:
+            palette.setColor(QPalette::Window, formBack);  // the frame is drawn from it
+            palette.setColor(QPalette::Base, design.BackColor ? ToQColor(*design.BackColor) : kBoxBase);
+            palette.setColor(QPalette::Text, fore);
+            palette.setColor(QPalette::Highlight, kSelection);
+            palette.setColor(QPalette::HighlightedText, kSelectedText);
+            break;
+        case ControlKind::CheckBox:
+            // A white box with a black mark on the design's cyan, greyed when disabled.
+            palette.setColor(QPalette::Window, design.BackColor ? ToQColor(*design.BackColor) : formBack);
+            palette.setColor(QPalette::WindowText, kText);
+            palette.setColor(QPalette::Base, kBoxBase);
+            palette.setColor(QPalette::Text, kText);
+            palette.setColor(QPalette::Highlight, kSelection);
+            palette.setColor(QPalette::Disabled, QPalette::Base, QColor(235, 235, 235));
+            palette.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
+            break;
+        case ControlKind::Button: break;
+    }
     widget->setPalette(palette);
 
     const Twips& at = design.Geometry;
@@ -243,6 +318,25 @@ QWidget* QtView::Control(ControlName name, int index) const {
 }
 
 void QtView::Sync() {
+    // Enabling comes before disabling, so that the focus can move to a control this mirror enables before
+    // the focused one goes grey (Qt would pass it on in tab order, which leads to "reset").
+    for (const ButtonLink& button : buttons_) {
+        if (!button.Widget->isEnabled() && button.Model->Enabled) button.Widget->setEnabled(true);
+    }
+    if (!check_->isEnabled() && form_.Check1.Enabled) check_->setEnabled(true);
+    if (QWidget* focused = focusWidget(); focused != nullptr && focused->isEnabled()) {
+        bool losing = focused == check_ && !form_.Check1.Enabled;
+        for (const ButtonLink& button : buttons_)
+            losing = losing || (focused == button.Widget && !button.Model->Enabled);
+        if (losing) {
+            if (QWidget* successor = FocusSuccessor(focused)) successor->setFocus(Qt::OtherFocusReason);
+        }
+    }
+    for (const ButtonLink& button : buttons_) {
+        if (button.Widget->isEnabled() && !button.Model->Enabled) button.Widget->setEnabled(false);
+    }
+    if (check_->isEnabled() && !form_.Check1.Enabled) check_->setEnabled(false);
+
     for (const BoxLink& box : boxes_) {
         const QString text = QString::fromStdString(box.Model->Text);
         if (box.Edit->text() != text) box.Edit->setText(text);
@@ -256,21 +350,25 @@ void QtView::Sync() {
             }
         }
     }
-    for (const ButtonLink& button : buttons_) {
-        if (button.Widget->isEnabled() != button.Model->Enabled)
-            button.Widget->setEnabled(button.Model->Enabled);
-    }
-    if (check_->isEnabled() != form_.Check1.Enabled) check_->setEnabled(form_.Check1.Enabled);
     const bool checked = form_.Check1.Value == 1;
     if (check_->isChecked() != checked) check_->setChecked(checked);
 }
 
-void QtView::SessionEnding() {
-    sessionEnding_ = true;
+// "break" is what "start/continue" and "next solution" enable, "start/continue" what "break" enables, and
+// "next solution" what a run that stops at a solution enables.
+QWidget* QtView::FocusSuccessor(const QWidget* losing) const {
+    for (ControlName name :
+         {ControlName::Command3, ControlName::Command2, ControlName::Command4, ControlName::Command1}) {
+        QWidget* candidate = Control(name);
+        const Button* model = form_.ButtonFor(name);
+        if (candidate != losing && candidate != nullptr && model != nullptr && model->Enabled)
+            return candidate;
+    }
+    return Control(ControlName::Text2);  // the state line says what happened; it changes nothing
 }
 
 void QtView::closeEvent(QCloseEvent* event) {
-    const std::int16_t reason = sessionEnding_ ? 2 : event->spontaneous() ? 0 : 1;
+    const std::int16_t reason = sessionSaving_() ? 2 : event->spontaneous() ? 0 : 1;
     if (form_.RequestClose(reason)) {
         event->accept();
     } else {

@@ -37,13 +37,15 @@ class QtView : public QWidget {
     // Client-area pixels of a length in twips at 96 dpi; Qt scales them for other screens.
     static int Pixels(int twips);
 
-  public slots:
-    // The session ends (log-off, shut-down): the next close request is the session's, which asks nothing.
-    void SessionEnding();
+    // Tells whether the session manager is saving the session at this moment; QGuiApplication's answer
+    // unless replaced (tests stand in for a session manager with it).
+    using SessionQuery = bool (*)();
+    void SetSessionQuery(SessionQuery query) { sessionSaving_ = query; }
 
   protected:
-    // The close request: reason 0 from the window system (close box, window menu, Alt+F4), 1 from the
-    // program's own close(), 2 after SessionEnding(). Refused when the window's logic says so.
+    // The close request: reason 2 while the session manager is saving the session (log-off, shut-down),
+    // else 0 from the window system (close box, window menu, Alt+F4) and 1 from the program's own close().
+    // Refused when the window's logic says so.
     void closeEvent(QCloseEvent* event) override;
 
   private:
@@ -64,6 +66,9 @@ class QtView : public QWidget {
     QWidget* Build(const ControlDesign& design);
     void ChooseFont();
     void SetTabOrder();
+    // Where the focus goes when the model disables the focused control: the run button the same action
+    // enabled, else the state line; never "reset" or "quit".
+    QWidget* FocusSuccessor(const QWidget* losing) const;
 
     Form1& form_;
     QtPlatform& platform_;
@@ -71,7 +76,7 @@ class QtView : public QWidget {
     std::vector<BoxLink> boxes_;
     std::vector<ButtonLink> buttons_;
     QCheckBox* check_ = nullptr;
-    bool sessionEnding_ = false;
+    SessionQuery sessionSaving_;
 };
 
 }  // namespace nq
