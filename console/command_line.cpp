@@ -228,6 +228,8 @@ int RunSplit(const Problem& p, std::int64_t depth, std::FILE* out, std::FILE* er
 
 // The message of a parse error, on one line.
 std::string OneLine(std::string text) {
+    if (text.size() > 1 && text[0] >= 'A' && text[0] <= 'Z' && text[1] >= 'a' && text[1] <= 'z')
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
     for (char& ch : text) {
         if (ch == '\n') ch = ' ';
     }
@@ -250,21 +252,22 @@ CommandLineOutcome RunCommandLine(int argc, const char* const* argv, std::FILE* 
     std::string nText, spec, jobsText, limitText, depthText;
     bool unique = false;
     const auto addN = [&](CLI::App* command) {
-        command->add_option("N", nText, "board size, 1..32")->required();
+        command->add_option("N", nText, "board size, 1..32")->required()->type_name("");
     };
     const auto addFixed = [&](CLI::App* command) {
-        command->add_option("--fixed", spec,
-                            "fixed queens as column:row pairs, columns and rows 1..N: 3:5,6:1");
+        command
+            ->add_option("--fixed", spec, "fixed queens as column:row pairs, columns and rows 1..N: 3:5,6:1")
+            ->type_name("SPEC");
     };
     CLI::App* count = app.add_subcommand("count", "print the number of solutions that keep the fixed queens");
     addN(count);
     addFixed(count);
-    count->add_option("--jobs", jobsText, "worker threads (default: all hardware threads)");
+    count->add_option("--jobs", jobsText, "worker threads (default: all hardware threads)")->type_name("J");
     count->add_flag("--unique", unique, "count solutions up to rotation and reflection (not with --fixed)");
     CLI::App* list = app.add_subcommand("list", "print the solutions, one per line, in the window's order");
     addN(list);
     addFixed(list);
-    list->add_option("--limit", limitText, "stop after K solutions");
+    list->add_option("--limit", limitText, "stop after K solutions")->type_name("K");
     CLI::App* first =
         app.add_subcommand("first", "print the first solution; exit status 1 when there is none");
     addN(first);
@@ -273,7 +276,9 @@ CommandLineOutcome RunCommandLine(int argc, const char* const* argv, std::FILE* 
         "split", "print subproblems, one SPEC per line, that share the solutions between them");
     addN(split);
     addFixed(split);
-    split->add_option("--depth", depthText, "number of free columns placed, from the left")->required();
+    split->add_option("--depth", depthText, "number of free columns placed, from the left")
+        ->required()
+        ->type_name("D");
     app.footer(
         "Examples:\n  nqueens count 14 --jobs 2\n  nqueens list 8 --fixed 3:5,6:1\n  nqueens first 32\n"
         "  nqueens split 16 --depth 2 > parts.txt");

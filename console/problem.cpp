@@ -70,7 +70,7 @@ ProblemOrError ReadProblem(std::string_view nText, std::string_view specText) {
         const std::int64_t row =
             colon == std::string_view::npos ? -1 : ReadWholeNumber(pair.substr(colon + 1), 0, INT32_MAX);
         if (column < 0 || row < 0) {
-            out.Error = Cat({"malformed --fixed '", specText, "' at '", pair,
+            out.Error = Cat({"malformed --fixed '", specText,
                              "': expected column:row pairs separated by commas, like 3:5,6:1"});
             return out;
         }
