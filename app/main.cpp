@@ -1,10 +1,11 @@
-// The program's entry: creates the Qt platform, the window's logic and its view, raises Load, shows the
-// window and runs the event loop. Takes no command-line options of its own.
+// The program's entry: runs a console command when the command line names one; otherwise creates the Qt
+// platform, the window's logic and its view, raises Load, shows the window and runs the event loop.
 #include <QApplication>
 #include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
+#include "console/command_line.h"
 #include "ui/form1.h"
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/qt_view.h"
@@ -29,10 +30,13 @@ bool DisplayAvailable() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Before any Qt object exists: the console commands need no display.
+    const nq::console::CommandLineOutcome outcome =
+        nq::console::RunCommandLine(argc, argv, stdout, stderr, NQ_VERSION);
+    if (!outcome.OpenWindow) return outcome.ExitStatus;
     if (!DisplayAvailable()) {
         std::fputs(
-            "nqueens: no display found; to run the window on a virtual display and save a screenshot: "
-            "scripts/screenshot.sh window.png\n",
+            "nqueens: the window needs a display (none found); for the console commands see nqueens --help\n",
             stderr);
         return 1;
     }

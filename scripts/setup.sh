@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev # tests and benchmarks
   qt6-base-dev libgl-dev libxkbcommon-dev               # the window
   xvfb xauth x11-utils imagemagick fonts-dejavu-core    # running it on a virtual display, screenshots
+  libtbb-dev libcli11-dev parallel bc                   # the console commands; counting across machines
 )
 
 missing=()

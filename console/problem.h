@@ -1,0 +1,40 @@
+// A console command's problem: the board size and the fixed queens, read from the command line's N and SPEC
+// texts, with the one-line reason when they are not acceptable.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nq::console {
+
+struct Queen {
+    int Column = 0;  // 1..n
+    int Row = 0;     // 1..n
+    friend bool operator==(const Queen&, const Queen&) = default;
+};
+
+// n in 1..32; fixed queens on distinct columns, on the board, none attacking another, sorted by column.
+struct Problem {
+    int N = 0;
+    std::vector<Queen> Fixed;
+};
+
+// Either a problem or, when the texts are not acceptable, Error (one line, without the "nqueens: " prefix).
+struct ProblemOrError {
+    Problem Value;
+    std::string Error;
+};
+
+// N: decimal digits, 1..32. SPEC: comma-separated column:row pairs (blanks around numbers allowed), columns
+// and rows 1..N, each column once, no two queens attacking; the empty text fixes nothing.
+ProblemOrError ReadProblem(std::string_view nText, std::string_view specText);
+
+// A whole number of decimal digits (blanks around allowed) in min..max, or -1 when the text is not one.
+std::int64_t ReadWholeNumber(std::string_view text, std::int64_t min, std::int64_t max);
+
+// "3:5,6:1": the queens in the order given.
+std::string SpecText(const std::vector<Queen>& queens);
+
+}  // namespace nq::console

@@ -1,0 +1,250 @@
+// The console commands through their command line, held against known counts, the brute-force oracle and
+// the window's own search: counts (whole board, fixed queens, up to symmetry, any number of threads), list
+// and first in the window's order, split sharing the solutions exactly, and every usage error.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "console/command_line.h"
+#include "console/counting.h"
+#include "support/oracle.h"
+#include "support/window_script.h"
+
+namespace nq::testing {
+namespace {
+
+struct Outcome {
+    int Status = -1;
+    std::string Out, Err;
+};
+
+// Runs the command line `nqueens <args>` with its output in memory.
+Outcome Nqueens(const std::vector<std::string>& args) {
+    std::vector<const char*> argv{"nqueens"};
+    for (const std::string& a : args)
+        argv.push_back(a.c_str());
+    char *outText = nullptr, *errText = nullptr;
+    std::size_t outSize = 0, errSize = 0;
+    std::FILE* out = open_memstream(&outText, &outSize);
+    std::FILE* err = open_memstream(&errText, &errSize);
+    const console::CommandLineOutcome o =
+        console::RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err, "0.0.0");
+    std::fclose(out);
+    std::fclose(err);
+    Outcome result{o.OpenWindow ? -1 : o.ExitStatus, outText, errText};
+    std::free(outText);
+    std::free(errText);
+    return result;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::string SpecOf(const FixedSet& fixed) {
+    std::string s;
+    for (const FixedQueen& q : fixed)
+        s.append(s.empty() ? "" : ",")
+            .append(std::to_string(q.Column))
+            .append(":")
+            .append(std::to_string(q.Row));
+    return s;
+}
+
+// Known totals and counts up to rotation and reflection of the whole board, n = 1..14.
+constexpr std::int64_t kTotal[] = {1, 0, 0, 2, 10, 4, 40, 92, 352, 724, 2680, 14200, 73712, 365596};
+constexpr std::int64_t kUnique[] = {1, 0, 0, 1, 2, 1, 6, 12, 46, 92, 341, 1787};
+
+TEST(ConsoleCount, WholeBoardsAndUpToSymmetryMatchTheKnownSequences) {
+    for (int n = 1; n <= 14; ++n) {
+        const std::string jobs = std::to_string(1 + n % 3);
+        EXPECT_EQ(Nqueens({"count", std::to_string(n), "--jobs", jobs}).Out,
+                  std::to_string(kTotal[n - 1]) + "\n")
+            << n;
+        if (n <= 12) {
+            EXPECT_EQ(Nqueens({"count", std::to_string(n), "--unique"}).Out,
+                      std::to_string(kUnique[n - 1]) + "\n")
+                << n;
+        }
+    }
+}
+
+// Random consistent fixed sets on boards of 4..11: the count equals the oracle's for 1, 2 and 4 threads.
+TEST(ConsoleCount, FixedQueensMatchTheOracleForAnyNumberOfThreads) {
+    std::mt19937 random(20261208);
+    int checked = 0;
+    while (checked < 40) {
+        const int n = 4 + static_cast<int>(random() % 8);
+        FixedSet fixed;
+        const int k = 1 + static_cast<int>(random() % 3);
+        for (int i = 0; i < k; ++i)
+            fixed.push_back({1 + static_cast<int>(random() % n), 1 + static_cast<int>(random() % n)});
+        if (!FixedSetIsConsistent(n, fixed)) continue;
+        ++checked;
+        const std::string expected = std::to_string(CountSolutions(n, fixed)) + "\n";
+        for (const char* jobs : {"1", "2", "4"}) {
+            const Outcome o = Nqueens({"count", std::to_string(n), "--fixed", SpecOf(fixed), "--jobs", jobs});
+            EXPECT_EQ(o.Status, 0);
+            EXPECT_EQ(o.Out, expected) << n << " " << SpecOf(fixed) << " jobs " << jobs;
+        }
+    }
+}
+
+TEST(ConsoleCount, ThreadsChangeNothingOnLargerBoards) {
+    for (const char* spec : {"", "2:5,9:1"}) {
+        const std::string one = Nqueens({"count", "13", "--fixed", spec, "--jobs", "1"}).Out;
+        EXPECT_EQ(Nqueens({"count", "13", "--fixed", spec, "--jobs", "2"}).Out, one);
+        EXPECT_EQ(Nqueens({"count", "13", "--fixed", spec, "--jobs", "4"}).Out, one);
+    }
+}
+
+TEST(ConsoleCount, AStopRequestEndsTheCountAndSaysHowFarItGot) {
+    const std::atomic<bool> stop{true};
+    const console::CountResult r =
+        console::CountSolutions({.Board = {.N = 20, .Fixed = {}}, .Jobs = 2, .Stop = &stop});
+    EXPECT_TRUE(r.Stopped);
+    EXPECT_LT(r.ShareDone, 1.0);
+}
+
+struct ListCase {
+    int N;
+    FixedSet Fixed;
+    const char* Limit;  // nullptr: no --limit
+};
+
+// list and first print the oracle's solutions in lexicographic order, as many as asked.
+TEST(ConsoleList, PrintsTheSolutionsInTheWindowsOrder) {
+    const ListCase cases[] = {
+        {1, {}, nullptr},
+        {3, {}, nullptr},
+        {4, {}, nullptr},
+        {8, {}, nullptr},
+        {8, {}, "5"},
+        {8, {}, "0"},
+        {8, {{8, 4}}, nullptr},
+        {9, {{3, 5}, {6, 1}}, nullptr},
+        {5, {{1, 1}, {2, 3}, {3, 5}, {4, 2}, {5, 4}}, nullptr},
+    };
+    for (const ListCase& t : cases) {
+        std::vector<std::string> all;
+        for (const Placement& p : PermutationSolutions(t.N, t.Fixed))
+            all.push_back(PlacementText(p));
+        std::vector<std::string> args{"list", std::to_string(t.N), "--fixed", SpecOf(t.Fixed)};
+        std::vector<std::string> expected = all;
+        if (t.Limit != nullptr) {
+            args.insert(args.end(), {"--limit", t.Limit});
+            expected.resize(std::min<std::size_t>(all.size(), std::stoul(t.Limit)));
+        }
+        const Outcome list = Nqueens(args);
+        EXPECT_EQ(list.Status, 0);
+        EXPECT_EQ(Lines(list.Out), expected) << t.N << " " << SpecOf(t.Fixed);
+
+        const Outcome first = Nqueens({"first", std::to_string(t.N), "--fixed", SpecOf(t.Fixed)});
+        EXPECT_EQ(first.Status, all.empty() ? 1 : 0);
+        EXPECT_EQ(first.Out, all.empty() ? "" : all[0] + "\n");
+    }
+}
+
+TEST(ConsoleFirst, OnTheLargestBoardEqualsTheWindowsFirstSolution) {
+    WindowScript w;
+    w.Test("32");
+    w.Start();
+    ASSERT_EQ(w.form.Text2.Text, "solution found");
+    EXPECT_EQ(Nqueens({"first", "32"}).Out, w.DisplayRow() + "\n");
+}
+
+struct SplitCase {
+    int N;
+    FixedSet Fixed;
+    int Depth;
+};
+
+// split prints exactly the oracle's partial placements of the first D free columns, in order, and their
+// counts add up to the whole.
+TEST(ConsoleSplit, SharesTheSolutionsExactly) {
+    const SplitCase cases[] = {
+        {8, {}, 0},
+        {8, {}, 1},
+        {8, {}, 3},
+        {6, {}, 99},
+        {10, {{3, 5}}, 2},
+        {10, {{1, 4}, {7, 2}}, 4},
+        {9, {{2, 1}, {4, 4}}, 1},
+    };
+    for (const SplitCase& t : cases) {
+        std::vector<std::string> expected;
+        const int freeColumns = t.N - static_cast<int>(t.Fixed.size());
+        const int depth = std::min(t.Depth, freeColumns);
+        if (depth == 0) expected.push_back(SpecOf(t.Fixed));
+        for (const TreeNode& node : AllTreeNodes(t.N, t.Fixed)) {
+            FixedSet queens;
+            for (int c = 1; c <= t.N; ++c) {
+                if (node.Queens[c - 1] != 0) queens.push_back({c, node.Queens[c - 1]});
+            }
+            const int placed = static_cast<int>(queens.size() - t.Fixed.size());
+            if (placed == depth && depth > 0) expected.push_back(SpecOf(queens));
+        }
+        const Outcome split = Nqueens(
+            {"split", std::to_string(t.N), "--depth", std::to_string(t.Depth), "--fixed", SpecOf(t.Fixed)});
+        EXPECT_EQ(split.Status, 0);
+        const std::vector<std::string> lines = Lines(split.Out);
+        EXPECT_EQ(lines, expected) << t.N << " " << SpecOf(t.Fixed) << " depth " << t.Depth;
+        std::int64_t sum = 0;
+        for (const std::string& line : lines)
+            sum += std::stoll(Nqueens({"count", std::to_string(t.N), "--fixed", line}).Out);
+        EXPECT_EQ(sum, CountSolutions(t.N, t.Fixed)) << t.N << " " << SpecOf(t.Fixed) << " depth " << t.Depth;
+    }
+}
+
+// Every usage error: one line on standard error starting as given, nothing on standard output, status 2.
+TEST(ConsoleErrors, EachFaultGetsItsOneLineMessage) {
+    const struct {
+        std::vector<std::string> Args;
+        const char* Message;
+    } cases[] = {
+        {{"count"}, "nqueens: N is required"},
+        {{"count", "eight"}, "nqueens: N must be a whole number from 1 to 32, not 'eight'"},
+        {{"list", "0"}, "nqueens: N must be a whole number from 1 to 32, not '0'"},
+        {{"first", "33"}, "nqueens: N must be a whole number from 1 to 32, not '33'"},
+        {{"count", "8", "--fixed", "3-5"}, "nqueens: malformed --fixed '3-5'"},
+        {{"count", "8", "--fixed", "3:5,"}, "nqueens: malformed --fixed '3:5,'"},
+        {{"count", "8", "--fixed", "9:1"}, "nqueens: --fixed '9:1': column 9 is outside 1..8"},
+        {{"split", "8", "--depth", "1", "--fixed", "2:0"}, "nqueens: --fixed '2:0': row 0 is outside 1..8"},
+        {{"list", "8", "--fixed", "1:1,1:3"}, "nqueens: --fixed: column 1 is given twice (1:1 and 1:3)"},
+        {{"count", "8", "--fixed", "5:1,2:4"},
+         "nqueens: --fixed: the queens on 5:1 and 2:4 attack each other"},
+        {{"count", "8", "--bogus"}, "nqueens: the following argument was not expected: --bogus"},
+        {{"count", "8", "--unique", "--fixed", "1:1"},
+         "nqueens: --unique counts whole boards up to rotation"},
+        {{"count", "8", "--jobs", "0"}, "nqueens: --jobs must be a whole number from 1 to 1024, not '0'"},
+        {{"list", "8", "--limit", "-1"}, "nqueens: --limit must be a whole number 0 or more, not '-1'"},
+        {{"split", "8"}, "nqueens: --depth is required"},
+        {{"split", "8", "--depth", "x"}, "nqueens: --depth must be a whole number 0 or more, not 'x'"},
+        {{"solve", "8"}, "nqueens: the following arguments were not expected: 8 solve"},
+        {{"--board", "count", "8"}, "nqueens: --board opens the window and takes no command"},
+    };
+    for (const auto& t : cases) {
+        const Outcome o = Nqueens(t.Args);
+        EXPECT_EQ(o.Status, 2) << t.Message;
+        EXPECT_EQ(o.Out, "") << t.Message;
+        EXPECT_EQ(o.Err.rfind(t.Message, 0), 0u) << o.Err;
+        EXPECT_EQ(Lines(o.Err).size(), 1u) << o.Err;
+    }
+}
+
+TEST(ConsoleCommandLine, WithoutACommandTheWindowOpens) {
+    EXPECT_EQ(Nqueens({}).Status, -1);
+    EXPECT_EQ(Nqueens({"--board"}).Status, -1);
+}
+
+}  // namespace
+}  // namespace nq::testing
