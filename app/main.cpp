@@ -1,11 +1,12 @@
 // The program's entry: creates the Qt platform, the window's logic and its view, raises Load, shows the
-// window and runs the event loop. Takes no command-line options of its own.
+// window and runs the event loop. The board window opens beside it with --board, or when it was left open.
 #include <QApplication>
 #include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
 #include "ui/form1.h"
+#include "ui/qt/board_window.h"
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/qt_view.h"
 
@@ -50,5 +51,10 @@ int main(int argc, char* argv[]) {
     form.Form_Load();
     view.Sync();
     view.show();
+
+    // The board window: open with --board, or as the settings remember it.
+    const bool openBoard = QCoreApplication::arguments().contains(QStringLiteral("--board"));
+    nq::BoardWindow board(form, view);
+    board.Restore(openBoard);
     return QApplication::exec();
 }

@@ -263,6 +263,7 @@ void QtView::Sync() {
     if (check_->isEnabled() != form_.Check1.Enabled) check_->setEnabled(form_.Check1.Enabled);
     const bool checked = form_.Check1.Value == 1;
     if (check_->isChecked() != checked) check_->setChecked(checked);
+    emit Mirrored();
 }
 
 void QtView::SessionEnding() {

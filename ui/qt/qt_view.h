@@ -37,6 +37,10 @@ class QtView : public QWidget {
     // Client-area pixels of a length in twips at 96 dpi; Qt scales them for other screens.
     static int Pixels(int twips);
 
+  signals:
+    // Emitted at the end of every Sync(): the moment to take anything else that shows the model.
+    void Mirrored();
+
   public slots:
     // The session ends (log-off, shut-down): the next close request is the session's, which asks nothing.
     void SessionEnding();
