@@ -150,7 +150,10 @@ std::string BoardWatcher::RunFigures(const Form1& form, double seconds) const {
         const double rate = static_cast<double>(form.SolutionCount - countAtStart_) / elapsed;
         text += ", " + Decimal(std::llround(rate)) + " solutions/s";
         const double done = progress_.Value() - shareAtStart_;
-        if (done > 0.0) text += ", about " + Duration(elapsed * (1.0 - progress_.Value()) / done) + " left";
+        if (done > 0.0) {
+            const std::string left = Duration(elapsed * (1.0 - progress_.Value()) / done);
+            text += (left.front() == 'm' ? ", " : ", about ") + left + " left";
+        }
     }
     return text;
 }

@@ -53,13 +53,13 @@ int main(int argc, char* argv[]) {
     form.Type(ControlName::Text1, -1, "8");
     form.Type(ControlName::Text7, 2, "5");
     form.Click(ControlName::Command1);
-    form.Type(ControlName::Text7, 5, "1");
-    form.Type(ControlName::Text7, 6, "3");
+    form.Type(ControlName::Text7, 5, "2");
+    form.Type(ControlName::Text7, 7, "3");
     Settle(300);
     ok &= Grab(board, out.filePath(QStringLiteral("board_tested.png")));
 
     form.Type(ControlName::Text7, 5, "");
-    form.Type(ControlName::Text7, 6, "");
+    form.Type(ControlName::Text7, 7, "");
     form.Click(ControlName::Command1);
     form.Click(ControlName::Command2);
     Settle(300);
