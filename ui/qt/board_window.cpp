@@ -184,6 +184,12 @@ QPoint BoardCanvas::SquareAt(QSize size, int n, QPointF at) {
 
 void BoardCanvas::Paint(QPainter& painter, QSize size, const BoardPicture& picture, QPoint focus,
                         bool showFocus) {
+    PaintBoard(painter, size, picture);
+    PaintQueens(painter, size, picture, nullptr);
+    if (showFocus) PaintFocus(painter, size, picture.N, focus);
+}
+
+void BoardCanvas::PaintBoard(QPainter& painter, QSize size, const BoardPicture& picture) {
     painter.setRenderHint(QPainter::Antialiasing);
     const int n = picture.N;
     const Layout layout = LayoutFor(size, n);
@@ -236,27 +242,65 @@ void BoardCanvas::Paint(QPainter& painter, QSize size, const BoardPicture& pictu
 
     for (int c = 1; c <= n; ++c) {
         const int r = picture.Row[c];
-        if (r < 1 || r > n) continue;
+        if (r < 1 || r > n || !picture.Conflict[c]) continue;
         const QRectF square(board.left() + (c - 1) * side, board.top() + (r - 1) * side, side, side);
-        if (picture.Conflict[c]) {
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(QBrush(QColor(220, 0, 0, 110), Qt::BDiagPattern));
-            painter.drawRect(square);
-            painter.setPen(QPen(kConflict, std::max(2.0, side * 0.07)));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRect(square.adjusted(1, 1, -1, -1));
-        }
-        PaintQueen(painter, square.adjusted(side * 0.06, side * 0.06, -side * 0.06, -side * 0.06),
-                   picture.Kind[c], picture.Conflict[c]);
-    }
-
-    if (showFocus && focus.x() >= 1 && focus.x() <= n && focus.y() >= 1 && focus.y() <= n) {
-        const QRectF square(board.left() + (focus.x() - 1) * side, board.top() + (focus.y() - 1) * side, side,
-                            side);
-        painter.setPen(QPen(QColor(0, 90, 220), std::max(2.0, side * 0.08), Qt::DashLine));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QBrush(QColor(220, 0, 0, 110), Qt::BDiagPattern));
+        painter.drawRect(square);
+        painter.setPen(QPen(kConflict, std::max(2.0, side * 0.07)));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(square.adjusted(2, 2, -2, -2));
+        painter.drawRect(square.adjusted(1, 1, -1, -1));
     }
+}
+
+void BoardCanvas::PaintQueens(QPainter& painter, QSize size, const BoardPicture& picture,
+                              QueenSprites* sprites) {
+    const int n = picture.N;
+    if (n < 1) return;
+    painter.setRenderHint(QPainter::Antialiasing);
+    const Layout layout = LayoutFor(size, n);
+    const double side = layout.Side;
+    for (int c = 1; c <= n; ++c) {
+        const int r = picture.Row[c];
+        if (r < 1 || r > n || picture.Kind[c] == QueenKind::None) continue;
+        const QRectF square(layout.Origin.x() + (c - 1) * side, layout.Origin.y() + (r - 1) * side, side,
+                            side);
+        if (sprites != nullptr) {
+            painter.drawPixmap(square.topLeft(), sprites->For(picture.Kind[c], picture.Conflict[c], side,
+                                                              painter.device()->devicePixelRatioF()));
+        } else {
+            PaintQueen(painter, square.adjusted(side * 0.06, side * 0.06, -side * 0.06, -side * 0.06),
+                       picture.Kind[c], picture.Conflict[c]);
+        }
+    }
+}
+
+void BoardCanvas::PaintFocus(QPainter& painter, QSize size, int n, QPoint focus) {
+    if (focus.x() < 1 || focus.x() > n || focus.y() < 1 || focus.y() > n) return;
+    const QRectF square = SquareRect(size, n, focus.x(), focus.y());
+    painter.setPen(QPen(QColor(0, 90, 220), std::max(2.0, square.width() * 0.08), Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(square.adjusted(2, 2, -2, -2));
+}
+
+const QPixmap& QueenSprites::For(QueenKind kind, bool conflict, double side, double ratio) {
+    if (side != side_ || ratio != ratio_) {
+        side_ = side;
+        ratio_ = ratio;
+        for (QPixmap& sprite : sprites_)
+            sprite = QPixmap();
+    }
+    QPixmap& sprite = sprites_[static_cast<std::size_t>(kind) * 2 + (conflict ? 1 : 0)];
+    if (sprite.isNull()) {
+        const int pixels = static_cast<int>(std::ceil(side * ratio));
+        sprite = QPixmap(pixels, pixels);
+        sprite.setDevicePixelRatio(ratio);
+        sprite.fill(Qt::transparent);
+        QPainter painter(&sprite);
+        painter.setRenderHint(QPainter::Antialiasing);
+        PaintQueen(painter, QRectF(side * 0.06, side * 0.06, side * 0.88, side * 0.88), kind, conflict);
+    }
+    return sprite;
 }
 
 bool BoardCanvas::Activate(int column, int row) {
@@ -271,8 +315,41 @@ void BoardCanvas::ClampFocus() {
 }
 
 void BoardCanvas::paintEvent(QPaintEvent*) {
+    // The board under the queens changes only with n, the size and the typed entries: it is drawn once into a
+    // pixmap, so that a run's repaints draw only the queens.
+    const BoardPicture& picture = Picture();
+    const double ratio = devicePixelRatioF();
+    BackgroundKey key{size(), ratio, picture.N, picture.Attacked, picture.Conflict, {}};
+    for (int c = 1; c <= picture.N; ++c)
+        key.ConflictRows[c] = picture.Conflict[c] ? picture.Row[c] : 0;
+    if (background_.isNull() || !(key == backgroundKey_)) {
+        backgroundKey_ = key;
+        background_ = QPixmap((QSizeF(size()) * ratio).toSize());
+        background_.setDevicePixelRatio(ratio);
+        background_.fill(palette().color(QPalette::Window));
+        QPainter painter(&background_);
+        PaintBoard(painter, size(), picture);
+    }
     QPainter painter(this);
-    Paint(painter, size(), Picture(), focus_, hasFocus());
+    painter.drawPixmap(0, 0, background_);
+    PaintQueens(painter, size(), picture, &sprites_);
+    if (hasFocus()) PaintFocus(painter, size(), picture.N, focus_);
+}
+
+void BoardCanvas::Repaint(const BoardPicture& before) {
+    const BoardPicture& now = Picture();
+    if (before.N != now.N || before.Attacked != now.Attacked || before.Conflict != now.Conflict) {
+        update();
+        return;
+    }
+    // Only queens moved: the columns they stand in.
+    for (int c = 1; c <= now.N; ++c) {
+        if (before.Row[c] == now.Row[c] && before.Kind[c] == now.Kind[c]) continue;
+        const QRectF top = SquareRect(size(), now.N, c, 1);
+        update(QRectF(top.left(), top.top(), top.width(), top.height() * now.N)
+                   .toAlignedRect()
+                   .adjusted(-1, -1, 1, 1));
+    }
 }
 
 void BoardCanvas::mousePressEvent(QMouseEvent* event) {
@@ -585,7 +662,7 @@ void BoardWindow::Refresh() {
     launcher_->Show(picture.Phase == BoardPhase::Running, picture.Progress);
     if (picture == before) return;
     if (picture.N != before.N) canvas_->ClampFocus();
-    canvas_->update();
+    canvas_->Repaint(before);
     const QString status = FromStd(picture.Status);
     if (status_->text() != status) status_->setText(status);
     if (progress_->isVisible() != picture.ShowProgress) progress_->setVisible(picture.ShowProgress);
