@@ -23,6 +23,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressBar>
+#include <QScreen>
 #include <QSettings>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -640,7 +641,16 @@ BoardWindow::~BoardWindow() = default;
 void BoardWindow::Restore(bool open) {
     QSettings settings;
     const QByteArray geometry = settings.value(QLatin1String(kGeometryKey)).toByteArray();
-    if (!geometry.isEmpty()) restoreGeometry(geometry);
+    if (!geometry.isEmpty()) {
+        restoreGeometry(geometry);
+    } else {
+        // First time: beside the main window, where the screen has room.
+        const QRect main = view_.frameGeometry();
+        const QRect screen = view_.screen() != nullptr ? view_.screen()->availableGeometry() : QRect();
+        QPoint at = main.topRight() + QPoint(12, 0);
+        if (!screen.isEmpty() && at.x() + width() > screen.right()) at = main.bottomLeft() + QPoint(0, 12);
+        move(at);
+    }
     if (open || settings.value(QLatin1String(kOpenKey), false).toBool()) show();
 }
 
