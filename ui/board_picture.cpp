@@ -208,7 +208,14 @@ const BoardPicture& BoardWatcher::Take(const Form1& form, double seconds) {
             }
             TakeRows(form, false);
             progress_.Update(form);
-            p.Status += RunFigures(form, seconds);
+            // The figures change with the clock alone: kept for a moment, so that a window that mirrors while
+            // the run is held (a question box open) comes to rest instead of repainting the clock.
+            if (before == BoardPhase::Running && seconds - figuresAt_ < kFiguresInterval) {
+                p.Status = last.Status;
+            } else {
+                p.Status += RunFigures(form, seconds);
+                figuresAt_ = seconds;
+            }
             p.ShowProgress = true;
             break;
         case BoardPhase::Stopped:

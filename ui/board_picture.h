@@ -91,8 +91,11 @@ class BoardWatcher {
     void TakeRows(const Form1& form, bool fromDisplayRow);
     std::string RunFigures(const Form1& form, double seconds) const;
 
+    static constexpr double kFiguresInterval = 0.2;  // seconds between two compositions of a run's figures
+
     BoardPicture picture_;
     ProgressEstimate progress_;
+    double figuresAt_ = 0.0;
     double runStart_ = 0.0;
     double shareAtStart_ = 0.0;
     std::int64_t countAtStart_ = 0;

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "support/oracle.h"
 #include "support/search_driver.h"
@@ -171,6 +172,26 @@ TEST(BoardPicture, AttackedSquaresClicksAndCopiedText) {
     EXPECT_EQ(watcher.ClickText(2, 1), "");   // the queen there: the box is emptied
     EXPECT_EQ(watcher.ClickText(2, 3), "3");  // elsewhere in its column: moved
     EXPECT_EQ(watcher.ClickText(1, 4), "4");
+}
+
+// While a run is held (a question box open over it) the window keeps mirroring: the picture must come to rest
+// between two updates of the run's figures, or the window would repaint the clock without pause.
+TEST(BoardPicture, RunFiguresRestBetweenUpdates) {
+    WindowScript w;
+    BoardWatcher watcher;
+    w.Test("10", {{3, "1"}});
+    std::vector<std::string> status;
+    w.AtPump(1, [&] {
+        for (double at : {100.0, 100.05, 100.1, 101.5})
+            status.push_back(watcher.Take(w.form, at).Status);
+    });
+    w.Start();
+    ASSERT_EQ(status.size(), 4u);
+    EXPECT_EQ(status[0], "computation is running, 0 solutions, 0.0 s");
+    EXPECT_EQ(status[1], status[0]);
+    EXPECT_EQ(status[2], status[0]);
+    EXPECT_EQ(status[3].rfind("computation is running, 0 solutions, 1.5 s, 0 solutions/s, about ", 0), 0u)
+        << status[3];
 }
 
 // ---- The progress estimate.
