@@ -208,14 +208,17 @@ const BoardPicture& BoardWatcher::Take(const Form1& form, double seconds) {
             }
             TakeRows(form, false);
             progress_.Update(form);
-            // The figures change with the clock alone: kept for a moment, so that a window that mirrors while
-            // the run is held (a question box open) comes to rest instead of repainting the clock.
+            // The figures (status and progress) are kept for a moment: read at a human pace, they cost the
+            // run less, and a window that mirrors while the run is held (a question box open) comes to rest
+            // instead of repainting the clock.
             if (before == BoardPhase::Running && seconds - figuresAt_ < kFiguresInterval) {
                 p.Status = last.Status;
-            } else {
-                p.Status += RunFigures(form, seconds);
-                figuresAt_ = seconds;
+                p.Progress = last.Progress;
+                p.ShowProgress = true;
+                return p;
             }
+            p.Status += RunFigures(form, seconds);
+            figuresAt_ = seconds;
             p.ShowProgress = true;
             break;
         case BoardPhase::Stopped:

@@ -91,7 +91,7 @@ class BoardWatcher {
     void TakeRows(const Form1& form, bool fromDisplayRow);
     std::string RunFigures(const Form1& form, double seconds) const;
 
-    static constexpr double kFiguresInterval = 0.2;  // seconds between two compositions of a run's figures
+    static constexpr double kFiguresInterval = 0.25;  // seconds between two compositions of a run's figures
 
     BoardPicture picture_;
     ProgressEstimate progress_;

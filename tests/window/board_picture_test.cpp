@@ -181,15 +181,23 @@ TEST(BoardPicture, RunFiguresRestBetweenUpdates) {
     BoardWatcher watcher;
     w.Test("10", {{3, "1"}});
     std::vector<std::string> status;
+    std::vector<BoardPicture> pictures;
     w.AtPump(1, [&] {
         for (double at : {100.0, 100.05, 100.1, 101.5})
             status.push_back(watcher.Take(w.form, at).Status);
     });
+    // Between two updates of the figures the search moves on: its queens do, status and progress stay.
+    w.AtPump(3, [&] { pictures.push_back(watcher.Take(w.form, 200.0)); });
+    w.AtPump(4, [&] { pictures.push_back(watcher.Take(w.form, 200.1)); });
     w.Start();
     ASSERT_EQ(status.size(), 4u);
     EXPECT_EQ(status[0], "computation is running, 0 solutions, 0.0 s");
     EXPECT_EQ(status[1], status[0]);
     EXPECT_EQ(status[2], status[0]);
+    ASSERT_EQ(pictures.size(), 2u);
+    EXPECT_NE(pictures[1].Row, pictures[0].Row);
+    EXPECT_EQ(pictures[1].Status, pictures[0].Status);
+    EXPECT_EQ(pictures[1].Progress, pictures[0].Progress);
     EXPECT_EQ(status[3].rfind("computation is running, 0 solutions, 1.5 s, 0 solutions/s, about ", 0), 0u)
         << status[3];
 }
@@ -255,13 +263,14 @@ TEST(ProgressEstimate, ClampsWithinASearchAndReadsOneAtTheEnd) {
     double last = 0.0;
     int falls = 0;
     w.platform.EveryPump = [&] {
-        const BoardPicture& p = watcher.Take(w.form, 0);
+        // Mirrors further apart than the figures' rest, so that every one updates the progress.
+        const BoardPicture& p = watcher.Take(w.form, 0.3 * static_cast<double>(w.platform.Pumps));
         falls += p.Progress < last ? 1 : 0;
         last = p.Progress;
     };
     w.Start();
     EXPECT_EQ(falls, 0);
-    EXPECT_GT(last, 0.0);
+    EXPECT_GT(last, 0.5);  // the last pumps come late in the search
     const BoardPicture& end = watcher.Take(w.form, 0);
     EXPECT_TRUE(end.ShowProgress);
     EXPECT_EQ(end.Progress, 1.0);

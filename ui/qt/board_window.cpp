@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressBar>
@@ -80,6 +81,29 @@ class LauncherProgress {
 };
 
 namespace {
+
+// A progress bar drawn as two plain rectangles and its text. The platform styles draw theirs with patterns
+// that the raster engine spreads over worker threads, which a search on the same few cores waits for.
+class PlainProgressBar final : public QProgressBar {
+  public:
+    using QProgressBar::QProgressBar;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect frame = rect().adjusted(0, 0, -1, -1);
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.setBrush(palette().color(QPalette::Base));
+        painter.drawRect(frame);
+        const int span = maximum() - minimum();
+        const double share = span > 0 ? static_cast<double>(value() - minimum()) / span : 0.0;
+        QRect done = frame.adjusted(1, 1, 0, 0);
+        done.setWidth(static_cast<int>(std::lround(done.width() * std::clamp(share, 0.0, 1.0))));
+        painter.fillRect(done, palette().color(QPalette::Highlight));
+        painter.setPen(palette().color(QPalette::Text));
+        painter.drawText(frame, Qt::AlignCenter, text());
+    }
+};
 
 const QColor kLightSquare(240, 217, 181);
 const QColor kDarkSquare(181, 136, 99);
@@ -315,7 +339,7 @@ void BoardCanvas::ClampFocus() {
     focus_ = {std::clamp(focus_.x(), 1, n), std::clamp(focus_.y(), 1, n)};
 }
 
-void BoardCanvas::paintEvent(QPaintEvent*) {
+void BoardCanvas::paintEvent(QPaintEvent* event) {
     // The board under the queens changes only with n, the size and the typed entries: it is drawn once into a
     // pixmap, so that a run's repaints draw only the queens.
     const BoardPicture& picture = Picture();
@@ -332,7 +356,18 @@ void BoardCanvas::paintEvent(QPaintEvent*) {
         PaintBoard(painter, size(), picture);
     }
     QPainter painter(this);
-    painter.drawPixmap(0, 0, background_);
+    // Copied rectangle by rectangle in bands of a few dozen lines: the raster engine hands larger or clipped
+    // copies to its worker threads, and waiting for them costs a running search more than the copy itself.
+    painter.setClipping(false);
+    constexpr int kBand = 48;
+    for (const QRect& rect : event->region()) {
+        for (int top = rect.top(); top <= rect.bottom(); top += kBand) {
+            const QRect band(rect.left(), top, rect.width(), std::min(kBand, rect.bottom() + 1 - top));
+            painter.drawPixmap(band, background_,
+                               QRectF(QPointF(band.topLeft()) * ratio, QSizeF(band.size()) * ratio));
+        }
+    }
+    painter.setClipRegion(event->region());
     PaintQueens(painter, size(), picture, &sprites_);
     if (hasFocus()) PaintFocus(painter, size(), picture.N, focus_);
 }
@@ -589,7 +624,7 @@ BoardWindow::BoardWindow(Form1& form, QtView& view)
     status_->setTextFormat(Qt::PlainText);
     status_->setWordWrap(true);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    progress_ = new QProgressBar(this);
+    progress_ = new PlainProgressBar(this);
     progress_->setObjectName(QStringLiteral("boardProgress"));
     progress_->setAccessibleName(QStringLiteral("share of the search done"));
     progress_->setRange(0, 1000);
