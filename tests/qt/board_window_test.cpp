@@ -170,6 +170,26 @@ class BoardWindowTest : public QObject {
         QVERIFY(!f.board.SavePicture(dir.filePath(QStringLiteral("missing/board.png"))));
     }
 
+    // Whether the window was open and its geometry outlive the program; --board opens it whatever was stored.
+    void remembersWhetherItWasOpen() {
+        { BoardFixture shown; }  // ends with the board open, as when the program is quit with it open
+        {
+            Window w;
+            BoardWindow board(w.form, w.view);
+            board.Restore(false);
+            QVERIFY(board.isVisible());
+            board.resize(333, 444);
+            board.close();
+        }
+        Window w;
+        BoardWindow board(w.form, w.view);
+        board.Restore(false);
+        QVERIFY(!board.isVisible());
+        QCOMPARE(board.size(), QSize(333, 444));
+        board.Restore(true);
+        QVERIFY(board.isVisible());
+    }
+
     void f2ShowsAndHidesFromEitherWindow() {
         BoardFixture f;
         auto pressF2In = [](QWidget& window) {
