@@ -6,7 +6,6 @@
 #include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDBusConnection>
