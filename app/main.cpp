@@ -1,5 +1,6 @@
 // The program's entry: runs a console command when the command line names one; otherwise creates the Qt
-// platform, the window's logic and its view, raises Load, shows the window and runs the event loop.
+// platform, the window's logic and its view, raises Load, shows the window and runs the event loop. The board
+// window opens beside it with --board, or when it was left open.
 #include <QApplication>
 #include <QIcon>
 #include <cstdio>
@@ -7,6 +8,7 @@
 
 #include "console/command_line.h"
 #include "ui/form1.h"
+#include "ui/qt/board_window.h"
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/qt_view.h"
 
@@ -54,5 +56,9 @@ int main(int argc, char* argv[]) {
     form.Form_Load();
     view.Sync();
     view.show();
+
+    // The board window: open with --board, or as the settings remember it.
+    nq::BoardWindow board(form, view);
+    board.Restore(outcome.BoardWindow);
     return QApplication::exec();
 }

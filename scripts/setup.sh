@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config          # build
   clang libclang-rt-14-dev clang-format                 # fuzzing, format check
   googletest libgtest-dev libgmock-dev libbenchmark-dev # tests and benchmarks
-  qt6-base-dev libgl-dev libxkbcommon-dev               # the window
+  qt6-base-dev qt6-svg-dev libgl-dev libxkbcommon-dev   # the window (Qt DBus is in qt6-base-dev)
   xvfb xauth x11-utils imagemagick fonts-dejavu-core    # running it on a virtual display, screenshots
   libtbb-dev libcli11-dev parallel bc                   # the console commands; counting across machines
 )

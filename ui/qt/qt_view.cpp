@@ -352,6 +352,7 @@ void QtView::Sync() {
     }
     const bool checked = form_.Check1.Value == 1;
     if (check_->isChecked() != checked) check_->setChecked(checked);
+    emit Mirrored();
 }
 
 // "break" is what "start/continue" and "next solution" enable, "start/continue" what "break" enables, and

@@ -42,6 +42,10 @@ class QtView : public QWidget {
     using SessionQuery = bool (*)();
     void SetSessionQuery(SessionQuery query) { sessionSaving_ = query; }
 
+  signals:
+    // Emitted at the end of every Sync(): the moment to take anything else that shows the model.
+    void Mirrored();
+
   protected:
     // The close request: reason 2 while the session manager is saving the session (log-off, shut-down),
     // else 0 from the window system (close box, window menu, Alt+F4) and 1 from the program's own close().

@@ -1,0 +1,79 @@
+// Pictures of the board window in three states, for looking at it as a user would: n = 8 tested with a fixed
+// queen (and a typed entry in conflict), n = 8 at a solution, n = 32 during a run. Run on a real (virtual)
+// display:
+//   xvfb-run -a board_screens <folder>
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+
+#include "ui/form1.h"
+#include "ui/qt/board_window.h"
+#include "ui/qt/qt_platform.h"
+#include "ui/qt/qt_view.h"
+
+namespace {
+
+void Settle(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool Grab(QWidget& window, const QString& path) {
+    const QPixmap picture = window.screen()->grabWindow(window.winId());
+    const bool saved = picture.save(path);
+    std::printf("%s %s\n", saved ? "saved" : "could not save", qPrintable(path));
+    return saved;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("nqueens-screens"));
+    const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
+    using nq::ControlName;
+
+    nq::QtPlatform platform;
+    nq::Form1 form(platform);
+    nq::QtView view(form, platform);
+    form.Form_Load();
+    view.move(0, 0);
+    view.show();
+    nq::BoardWindow board(form, view);
+    board.move(view.width() + 20, 0);
+    board.resize(460, 540);
+    board.show();
+    Settle(300);
+
+    bool ok = true;
+    form.Type(ControlName::Text1, -1, "8");
+    form.Type(ControlName::Text7, 2, "5");
+    form.Click(ControlName::Command1);
+    form.Type(ControlName::Text7, 5, "2");
+    form.Type(ControlName::Text7, 7, "3");
+    Settle(300);
+    ok &= Grab(board, out.filePath(QStringLiteral("board_tested.png")));
+
+    form.Type(ControlName::Text7, 5, "");
+    form.Type(ControlName::Text7, 7, "");
+    form.Click(ControlName::Command1);
+    form.Click(ControlName::Command2);
+    Settle(300);
+    ok &= Grab(board, out.filePath(QStringLiteral("board_solution.png")));
+
+    form.InitialiseForm();
+    form.Type(ControlName::Text1, -1, "32");
+    form.Click(ControlName::Command1);
+    form.ToggleCheck();
+    QTimer::singleShot(2500, [&] {
+        ok &= Grab(board, out.filePath(QStringLiteral("board_running.png")));
+        form.Click(ControlName::Command3);
+    });
+    form.Click(ControlName::Command2);
+    Settle(300);
+    return ok ? 0 : 1;
+}
