@@ -55,29 +55,31 @@ void Form1::RunPassesUntilPump() {
     const std::int32_t n = BoardSize;
     const bool stopAtSolution = Check1.Value == 1;
     const std::int64_t shown = SolutionCount;
-    std::int32_t passes = StepCounter;
-    while (passes < kPassesPerPump) {
+    std::int32_t left = kPassesPerPump - StepCounter;  // passes until the pump
+    for (; left > 0; --left) {
         if (SearchColumn == n + 1) [[unlikely]] {
             if (stopAtSolution) break;
-            ++passes;
             ++SolutionCount;
             SearchColumn = n;  // go on from this solution: the next step moves column n's queen or backtracks
             SearchStep();
             // A second step in the same pass, unless the first completed a placement or ended the search.
             if (SearchColumn == n + 1) continue;
-            if (SearchFinished == 1) break;
-        } else {
-            ++passes;
+            if (SearchFinished == 1) {
+                --left;
+                break;
+            }
         }
         SearchStep();
-        if (SearchFinished == 1) [[unlikely]]
+        if (SearchFinished == 1) [[unlikely]] {
+            --left;
             break;
+        }
     }
-    StepCounter = passes;
+    StepCounter = kPassesPerPump - left;
     if (SolutionCount != shown) Text3.Text = Decimal(SolutionCount);
     if (SearchFinished == 1) {
         EndSearch();
-    } else if (passes < kPassesPerPump) {
+    } else if (left > 0) {
         ++StepCounter;
         RunStep();  // the solution at which the loop stops
     }

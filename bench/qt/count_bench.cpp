@@ -20,7 +20,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kTrials = 3;
+constexpr int kTrials = 5;
 
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
