@@ -4,6 +4,7 @@
 // repeats n = 14 with the board window open beside the main window (board=1), which repaints from every
 // mirror.
 #include <QApplication>
+#include <QStandardPaths>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -119,6 +120,8 @@ double Best(F&& run) {
 int main(int argc, char* argv[]) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(
+        true);  // the board window remembers itself: not in the user's settings
 
     nq::testing::HeadlessPlatform headless;
     nq::Form1 headlessForm(headless);
