@@ -120,8 +120,8 @@ double Best(F&& run) {
 int main(int argc, char* argv[]) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
-    QStandardPaths::setTestModeEnabled(
-        true);  // the board window remembers itself: not in the user's settings
+    // The board window remembers its state: in a test location, not in the user's settings.
+    QStandardPaths::setTestModeEnabled(true);
 
     nq::testing::HeadlessPlatform headless;
     nq::Form1 headlessForm(headless);
