@@ -251,7 +251,7 @@ CommandLineOutcome RunCommandLine(int argc, const char* const* argv, std::FILE* 
     app.set_version_flag("--version", version);
     app.require_subcommand(0, 1);
     bool board = false;
-    app.add_flag("--board", board, "open the window (the default without a command)");
+    app.add_flag("--board", board, "open the window with the board window beside it");
 
     std::string nText, spec, jobsText, limitText, depthText;
     bool unique = false;
