@@ -225,7 +225,7 @@ int RunSplit(const Problem& p, std::int64_t depth, std::FILE* out, std::FILE* er
         for (int c = 1; c <= p.N; ++c) {
             if (s.Rows[c] != 0) queens.push_back({c, s.Rows[c]});
         }
-        if (!output.Write(SpecText(queens) + "\n")) break;
+        if (!output.Write(QueensText(queens) + "\n")) break;
     }
     return output.Finish(err);
 }
@@ -253,15 +253,16 @@ CommandLineOutcome RunCommandLine(int argc, const char* const* argv, std::FILE* 
     bool board = false;
     app.add_flag("--board", board, "open the window with the board window beside it");
 
-    std::string nText, spec, jobsText, limitText, depthText;
+    std::string nText, fixedText, jobsText, limitText, depthText;
     bool unique = false;
     const auto addN = [&](CLI::App* command) {
         command->add_option("N", nText, "board size, 1..32")->required()->type_name("");
     };
     const auto addFixed = [&](CLI::App* command) {
         command
-            ->add_option("--fixed", spec, "fixed queens as column:row pairs, columns and rows 1..N: 3:5,6:1")
-            ->type_name("SPEC");
+            ->add_option("--fixed", fixedText,
+                         "fixed queens as column:row pairs, columns and rows 1..N: 3:5,6:1")
+            ->type_name("QUEENS");
     };
     CLI::App* count = app.add_subcommand("count", "print the number of solutions that keep the fixed queens");
     addN(count);
@@ -277,7 +278,8 @@ CommandLineOutcome RunCommandLine(int argc, const char* const* argv, std::FILE* 
     addN(first);
     addFixed(first);
     CLI::App* split = app.add_subcommand(
-        "split", "print subproblems, one SPEC per line, that share the solutions between them");
+        "split",
+        "print subproblems, one list of fixed queens per line, that share the solutions between them");
     addN(split);
     addFixed(split);
     split->add_option("--depth", depthText, "number of free columns placed, from the left")
@@ -289,12 +291,7 @@ CommandLineOutcome RunCommandLine(int argc, const char* const* argv, std::FILE* 
 
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        std::ostringstream o, m;
-        app.exit(e, o, m);
-        std::fputs(o.str().c_str(), out);
-        return {.ExitStatus = 0};
-    } catch (const CLI::CallForVersion& e) {
+    } catch (const CLI::Success& e) {  // --help or --version
         std::ostringstream o, m;
         app.exit(e, o, m);
         std::fputs(o.str().c_str(), out);
@@ -308,7 +305,7 @@ CommandLineOutcome RunCommandLine(int argc, const char* const* argv, std::FILE* 
 
     // A closed pipe shows as a failed write (EPIPE), which ends the output quietly, not as a signal.
     std::signal(SIGPIPE, SIG_IGN);
-    const ProblemOrError problem = ReadProblem(nText, spec);
+    const ProblemOrError problem = ReadProblem(nText, fixedText);
     if (!problem.Error.empty()) return {.ExitStatus = UsageError(err, problem.Error)};
     const Problem& p = problem.Value;
 

@@ -39,7 +39,7 @@ std::int64_t ReadWholeNumber(std::string_view text, std::int64_t min, std::int64
     return value;
 }
 
-std::string SpecText(const std::vector<Queen>& queens) {
+std::string QueensText(const std::vector<Queen>& queens) {
     std::string s;
     for (const Queen& q : queens) {
         if (!s.empty()) s += ',';
@@ -50,7 +50,7 @@ std::string SpecText(const std::vector<Queen>& queens) {
     return s;
 }
 
-ProblemOrError ReadProblem(std::string_view nText, std::string_view specText) {
+ProblemOrError ReadProblem(std::string_view nText, std::string_view fixedText) {
     ProblemOrError out;
     const std::int64_t n = ReadWholeNumber(nText, 1, kMaxN);
     if (n < 0) {
@@ -60,8 +60,8 @@ ProblemOrError ReadProblem(std::string_view nText, std::string_view specText) {
     out.Value.N = static_cast<int>(n);
     const std::string range = Cat({" is outside 1..", std::to_string(n)});
     std::vector<Queen>& fixed = out.Value.Fixed;
-    std::string_view rest = specText;
-    while (!Trim(specText).empty()) {
+    std::string_view rest = fixedText;
+    while (!Trim(fixedText).empty()) {
         const std::size_t comma = rest.find(',');
         const std::string_view pair = Trim(rest.substr(0, comma));
         const std::size_t colon = pair.find(':');
@@ -70,7 +70,7 @@ ProblemOrError ReadProblem(std::string_view nText, std::string_view specText) {
         const std::int64_t row =
             colon == std::string_view::npos ? -1 : ReadWholeNumber(pair.substr(colon + 1), 0, INT32_MAX);
         if (column < 0 || row < 0) {
-            out.Error = Cat({"malformed --fixed '", specText,
+            out.Error = Cat({"malformed --fixed '", fixedText,
                              "': expected column:row pairs separated by commas, like 3:5,6:1"});
             return out;
         }
@@ -86,11 +86,11 @@ ProblemOrError ReadProblem(std::string_view nText, std::string_view specText) {
         for (const Queen& other : fixed) {
             if (other.Column == q.Column) {
                 out.Error = Cat({"--fixed: column ", std::to_string(q.Column), " is given twice (",
-                                 SpecText({other}), " and ", SpecText({q}), ")"});
+                                 QueensText({other}), " and ", QueensText({q}), ")"});
                 return out;
             }
             if (other.Row == q.Row || std::abs(other.Column - q.Column) == std::abs(other.Row - q.Row)) {
-                out.Error = Cat({"--fixed: the queens on ", SpecText({other}), " and ", SpecText({q}),
+                out.Error = Cat({"--fixed: the queens on ", QueensText({other}), " and ", QueensText({q}),
                                  " attack each other"});
                 return out;
             }

@@ -1,4 +1,4 @@
-// A console command's problem: the board size and the fixed queens, read from the command line's N and SPEC
+// A console command's problem: the board size and the fixed queens, read from the command line's N and QUEENS
 // texts, with the one-line reason when they are not acceptable.
 #pragma once
 
@@ -27,14 +27,14 @@ struct ProblemOrError {
     std::string Error;
 };
 
-// N: decimal digits, 1..32. SPEC: comma-separated column:row pairs (blanks around numbers allowed), columns
+// N: decimal digits, 1..32. QUEENS: comma-separated column:row pairs (blanks around numbers allowed), columns
 // and rows 1..N, each column once, no two queens attacking; the empty text fixes nothing.
-ProblemOrError ReadProblem(std::string_view nText, std::string_view specText);
+ProblemOrError ReadProblem(std::string_view nText, std::string_view fixedText);
 
 // A whole number of decimal digits (blanks around allowed) in min..max, or -1 when the text is not one.
 std::int64_t ReadWholeNumber(std::string_view text, std::int64_t min, std::int64_t max);
 
 // "3:5,6:1": the queens in the order given.
-std::string SpecText(const std::vector<Queen>& queens);
+std::string QueensText(const std::vector<Queen>& queens);
 
 }  // namespace nq::console

@@ -10,5 +10,5 @@
 set -euo pipefail
 n=$1
 parts=$2
-spec=$(sed -n "${SLURM_ARRAY_TASK_ID}p" "$parts")
-exec nqueens count "$n" --fixed "$spec" --jobs "${SLURM_CPUS_PER_TASK:-1}"
+part=$(sed -n "${SLURM_ARRAY_TASK_ID}p" "$parts")
+exec nqueens count "$n" --fixed "$part" --jobs "${SLURM_CPUS_PER_TASK:-1}"

@@ -50,7 +50,7 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-std::string SpecOf(const FixedSet& fixed) {
+std::string QueensOf(const FixedSet& fixed) {
     std::string s;
     for (const FixedQueen& q : fixed)
         s.append(s.empty() ? "" : ",")
@@ -92,18 +92,19 @@ TEST(ConsoleCount, FixedQueensMatchTheOracleForAnyNumberOfThreads) {
         ++checked;
         const std::string expected = std::to_string(CountSolutions(n, fixed)) + "\n";
         for (const char* jobs : {"1", "2", "4"}) {
-            const Outcome o = Nqueens({"count", std::to_string(n), "--fixed", SpecOf(fixed), "--jobs", jobs});
+            const Outcome o =
+                Nqueens({"count", std::to_string(n), "--fixed", QueensOf(fixed), "--jobs", jobs});
             EXPECT_EQ(o.Status, 0);
-            EXPECT_EQ(o.Out, expected) << n << " " << SpecOf(fixed) << " jobs " << jobs;
+            EXPECT_EQ(o.Out, expected) << n << " " << QueensOf(fixed) << " jobs " << jobs;
         }
     }
 }
 
 TEST(ConsoleCount, ThreadsChangeNothingOnLargerBoards) {
-    for (const char* spec : {"", "2:5,9:1"}) {
-        const std::string one = Nqueens({"count", "13", "--fixed", spec, "--jobs", "1"}).Out;
-        EXPECT_EQ(Nqueens({"count", "13", "--fixed", spec, "--jobs", "2"}).Out, one);
-        EXPECT_EQ(Nqueens({"count", "13", "--fixed", spec, "--jobs", "4"}).Out, one);
+    for (const char* fixed : {"", "2:5,9:1"}) {
+        const std::string one = Nqueens({"count", "13", "--fixed", fixed, "--jobs", "1"}).Out;
+        EXPECT_EQ(Nqueens({"count", "13", "--fixed", fixed, "--jobs", "2"}).Out, one);
+        EXPECT_EQ(Nqueens({"count", "13", "--fixed", fixed, "--jobs", "4"}).Out, one);
     }
 }
 
@@ -138,7 +139,7 @@ TEST(ConsoleList, PrintsTheSolutionsInTheWindowsOrder) {
         std::vector<std::string> all;
         for (const Placement& p : PermutationSolutions(t.N, t.Fixed))
             all.push_back(PlacementText(p));
-        std::vector<std::string> args{"list", std::to_string(t.N), "--fixed", SpecOf(t.Fixed)};
+        std::vector<std::string> args{"list", std::to_string(t.N), "--fixed", QueensOf(t.Fixed)};
         std::vector<std::string> expected = all;
         if (t.Limit != nullptr) {
             args.insert(args.end(), {"--limit", t.Limit});
@@ -146,9 +147,9 @@ TEST(ConsoleList, PrintsTheSolutionsInTheWindowsOrder) {
         }
         const Outcome list = Nqueens(args);
         EXPECT_EQ(list.Status, 0);
-        EXPECT_EQ(Lines(list.Out), expected) << t.N << " " << SpecOf(t.Fixed);
+        EXPECT_EQ(Lines(list.Out), expected) << t.N << " " << QueensOf(t.Fixed);
 
-        const Outcome first = Nqueens({"first", std::to_string(t.N), "--fixed", SpecOf(t.Fixed)});
+        const Outcome first = Nqueens({"first", std::to_string(t.N), "--fixed", QueensOf(t.Fixed)});
         EXPECT_EQ(first.Status, all.empty() ? 1 : 0);
         EXPECT_EQ(first.Out, all.empty() ? "" : all[0] + "\n");
     }
@@ -184,24 +185,25 @@ TEST(ConsoleSplit, SharesTheSolutionsExactly) {
         std::vector<std::string> expected;
         const int freeColumns = t.N - static_cast<int>(t.Fixed.size());
         const int depth = std::min(t.Depth, freeColumns);
-        if (depth == 0) expected.push_back(SpecOf(t.Fixed));
+        if (depth == 0) expected.push_back(QueensOf(t.Fixed));
         for (const TreeNode& node : AllTreeNodes(t.N, t.Fixed)) {
             FixedSet queens;
             for (int c = 1; c <= t.N; ++c) {
                 if (node.Queens[c - 1] != 0) queens.push_back({c, node.Queens[c - 1]});
             }
             const int placed = static_cast<int>(queens.size() - t.Fixed.size());
-            if (placed == depth && depth > 0) expected.push_back(SpecOf(queens));
+            if (placed == depth && depth > 0) expected.push_back(QueensOf(queens));
         }
         const Outcome split = Nqueens(
-            {"split", std::to_string(t.N), "--depth", std::to_string(t.Depth), "--fixed", SpecOf(t.Fixed)});
+            {"split", std::to_string(t.N), "--depth", std::to_string(t.Depth), "--fixed", QueensOf(t.Fixed)});
         EXPECT_EQ(split.Status, 0);
         const std::vector<std::string> lines = Lines(split.Out);
-        EXPECT_EQ(lines, expected) << t.N << " " << SpecOf(t.Fixed) << " depth " << t.Depth;
+        EXPECT_EQ(lines, expected) << t.N << " " << QueensOf(t.Fixed) << " depth " << t.Depth;
         std::int64_t sum = 0;
         for (const std::string& line : lines)
             sum += std::stoll(Nqueens({"count", std::to_string(t.N), "--fixed", line}).Out);
-        EXPECT_EQ(sum, CountSolutions(t.N, t.Fixed)) << t.N << " " << SpecOf(t.Fixed) << " depth " << t.Depth;
+        EXPECT_EQ(sum, CountSolutions(t.N, t.Fixed))
+            << t.N << " " << QueensOf(t.Fixed) << " depth " << t.Depth;
     }
 }
 
