@@ -73,15 +73,13 @@ std::uint64_t CountPlain(std::uint32_t board, int left, std::uint32_t held, std:
     return count;
 }
 
-template <bool kPlain>
-std::uint64_t CountKernel(const SearchLayout& layout, const Subproblem& s, StopPoll& poll) {
+// With fixed queens: one frame per free column on an explicit stack, each free column's block and gap from
+// the layout. At least one free column is left to place.
+std::uint64_t CountWithFixed(const SearchLayout& layout, const Subproblem& s, StopPoll& poll) {
     const int start = s.Depth;
     const int last = layout.Free - 1;
-    if (start > last) return 1;  // every free column is placed: the subproblem is a solution
     const std::uint64_t board = layout.Board;
-    const auto blocked = [&](int i) { return kPlain ? std::uint64_t{0} : layout.Blocked[i]; };
-    const auto gap = [&](int i) { return kPlain ? 1 : layout.Gap[i]; };
-    const std::uint64_t first = board & ~(s.Held | s.Up | s.Down | blocked(start));
+    const std::uint64_t first = board & ~(s.Held | s.Up | s.Down | layout.Blocked[start]);
     if (start == last) return static_cast<std::uint64_t>(std::popcount(first));
 
     // One frame per free column: its rows still to try and the masks it was entered with.
@@ -102,12 +100,12 @@ std::uint64_t CountKernel(const SearchLayout& layout, const Subproblem& s, StopP
         }
         const std::uint64_t bit = a & (~a + 1);
         open[d] = a ^ bit;
-        const int g = gap(d);
+        const int g = layout.Gap[d];
         const std::uint64_t h = held[d] | bit;
         const std::uint64_t u = (up[d] | bit) << g;
         const std::uint64_t dn = (down[d] | bit) >> g;
         const int e = d + 1;
-        const std::uint64_t next = board & ~(h | u | dn | blocked(e));
+        const std::uint64_t next = board & ~(h | u | dn | layout.Blocked[e]);
         if (e == last) {
             count += static_cast<std::uint64_t>(std::popcount(next));
             continue;
@@ -206,13 +204,12 @@ std::vector<Subproblem> MakeSubproblems(const SearchLayout& layout, int depth, b
 }
 
 std::uint64_t CountBelow(const SearchLayout& layout, const Subproblem& s, StopPoll& poll) {
-    if (layout.Plain && s.Depth < layout.Free) {
-        unsigned budget = kPollEvery;
-        return CountPlain(static_cast<std::uint32_t>(layout.Board), layout.Free - s.Depth,
-                          static_cast<std::uint32_t>(s.Held), static_cast<std::uint32_t>(s.Up),
-                          static_cast<std::uint32_t>(s.Down), poll, budget);
-    }
-    return layout.Plain ? CountKernel<true>(layout, s, poll) : CountKernel<false>(layout, s, poll);
+    if (s.Depth >= layout.Free) return 1;  // every free column is placed: the subproblem is a solution
+    if (!layout.Plain) return CountWithFixed(layout, s, poll);
+    unsigned budget = kPollEvery;
+    return CountPlain(static_cast<std::uint32_t>(layout.Board), layout.Free - s.Depth,
+                      static_cast<std::uint32_t>(s.Held), static_cast<std::uint32_t>(s.Up),
+                      static_cast<std::uint32_t>(s.Down), poll, budget);
 }
 
 std::uint64_t CountCanonicalBelow(const SearchLayout& layout, const Subproblem& s, StopPoll& poll) {

@@ -52,4 +52,8 @@ std::int32_t ReadNumber(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
+bool IsBlankEntry(std::string_view text) {
+    return text.size() <= 3 && text.find_first_not_of(' ') == std::string_view::npos;
+}
+
 }  // namespace nq

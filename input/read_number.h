@@ -1,4 +1,4 @@
-// Reading a number typed by the user into the window.
+// Reading what the user typed into the window's boxes: numbers, and entries that hold no queen.
 #pragma once
 
 #include <cstdint>
@@ -12,5 +12,8 @@ namespace nq {
 // reads as 0. A value beyond the 32-bit range reads as INT32_MIN or INT32_MAX, outside every range the
 // program accepts.
 std::int32_t ReadNumber(std::string_view text);
+
+// True for the text of an entry box that holds no queen: empty, or one to three blanks and nothing else.
+bool IsBlankEntry(std::string_view text);
 
 }  // namespace nq

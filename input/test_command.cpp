@@ -8,11 +8,6 @@ namespace {
 
 const char* const kTestTitle = "n Queens Problem";
 
-// Text of an entry box that counts as empty: nothing, or one to three blanks and nothing else.
-bool LooksEmpty(const std::string& text) {
-    return text.size() <= 3 && text.find_first_not_of(' ') == std::string::npos;
-}
-
 }  // namespace
 
 void Form1::PrepareTest() {
@@ -26,7 +21,7 @@ void Form1::PrepareTest() {
         TextBox& box = Text7[LoopColumn - 1];
         box.ForeColor = kBlack;
         EntryText = box.Text;
-        if (LooksEmpty(EntryText)) box.Text.clear();
+        if (IsBlankEntry(EntryText)) box.Text.clear();
     }
     // Entries beyond the board are dropped without a message.
     for (LoopColumn = n + 1; LoopColumn <= kBoxesPerRow; ++LoopColumn) {

@@ -2,6 +2,7 @@
 #include "ui/board_picture.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,11 +18,6 @@ bool Attacks(std::int32_t c1, std::int32_t r1, std::int32_t c2, std::int32_t r2)
     return c1 == c2 || r1 == r2 || std::abs(c1 - c2) == std::abs(r1 - r2);
 }
 
-// An entry the test reads as empty: "" or one to three blanks.
-bool BlankEntry(const std::string& text) {
-    return text.size() <= 3 && std::all_of(text.begin(), text.end(), [](char ch) { return ch == ' '; });
-}
-
 std::string Count(std::int64_t solutions) {
     return solutions == 1 ? std::string("1 solution") : Decimal(solutions) + " solutions";
 }
@@ -30,29 +26,36 @@ std::string Count(std::int64_t solutions) {
 
 double ProgressEstimate::ShareOf(const Board& board) {
     const std::int32_t n = board.BoardSize;
+    if (n < 1 || n > kMaxBoardSize) return 0.0;
+    const std::uint64_t all = (std::uint64_t{1} << n) - 1;
+    auto bit = [](std::int32_t row) { return std::uint64_t{1} << (row - 1); };
+    // The rows the search may try in column c are free of the queens to its left and of every fixed queen:
+    // the fixed queens' rows and diagonals per column, then the free queens' as the columns go right.
+    std::array<std::uint64_t, kColumnSlots> fixedBlock{};
+    for (std::int32_t k = 1; k <= n; ++k) {
+        const std::int32_t q = board.QueenRow[k];
+        if (board.FixedColumn[k] != 1 || q < 1 || q > n) continue;
+        for (std::int32_t c = 1; c <= n; ++c) {
+            const std::int32_t d = std::abs(c - k);
+            fixedBlock[c] |= (bit(q) | bit(q) << d | bit(q) >> d) & all;
+        }
+    }
+    std::uint64_t held = 0, up = 0, down = 0;  // the free queens' rows and diagonals, in the current column
     double share = 0.0;
     double weight = 1.0;  // the share of the subtree of the queens left of the column
-    for (std::int32_t c = 1; c <= n; ++c) {
+    for (std::int32_t c = 1; c <= n; ++c, up <<= 1, down >>= 1) {
         if (board.FixedColumn[c] == 1) continue;
         const std::int32_t row = board.QueenRow[c];
         if (row < 1 || row > n) break;
-        // The rows the search may try in column c: free of the queens to its left and of every fixed queen.
-        std::int32_t count = 0;
-        std::int32_t above = 0;
-        for (std::int32_t r = 1; r <= n; ++r) {
-            bool open = true;
-            for (std::int32_t k = 1; k <= n && open; ++k) {
-                if (k == c || (k > c && board.FixedColumn[k] == 0)) continue;
-                const std::int32_t q = board.QueenRow[k];
-                if (q != 0 && Attacks(k, q, c, r)) open = false;
-            }
-            if (!open) continue;
-            ++count;
-            if (r < row) ++above;
-        }
+        const std::uint64_t open = all & ~(held | up | down | fixedBlock[c]);
+        const int count = std::popcount(open);
         if (count == 0) break;  // not a placement the search makes
+        const int above = std::popcount(open & (bit(row) - 1));
         share += weight * above / count;
         weight /= count;
+        held |= bit(row);
+        up |= bit(row);
+        down |= bit(row);
     }
     return std::min(share, 1.0);
 }
@@ -103,7 +106,7 @@ void BoardWatcher::TakeEntryRow(const Form1& form) {
     const std::int32_t n = p.N;
     for (std::int32_t c = 1; c <= n; ++c) {
         const std::string& text = form.Text7[c - 1].Text;
-        if (BlankEntry(text)) continue;
+        if (IsBlankEntry(text)) continue;
         const std::int32_t row = ReadNumber(text);
         const bool onBoard = row >= 1 && row <= n;
         p.Kind[c] = onBoard && form.FixedColumn[c] == 1 && form.QueenRow[c] == row ? QueenKind::Fixed

@@ -174,6 +174,18 @@ void PaintQueen(QPainter& painter, const QRectF& square, QueenKind kind, bool co
     painter.drawPath(path);
 }
 
+// The board of a picture on white, as the canvas of that size shows it, at `ratio` device pixels a pixel.
+QImage BoardImage(const BoardPicture& picture, QSize size, double ratio) {
+    QImage image((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        BoardCanvas::Paint(painter, size, picture, {}, false);
+    }
+    return image;
+}
+
 QString FromStd(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -719,16 +731,9 @@ void BoardWindow::Refresh() {
 
 void BoardWindow::CopyPosition() {
     const BoardPicture& picture = watcher_.Picture();
-    QImage image(canvas_->size() * canvas_->devicePixelRatio(), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(canvas_->devicePixelRatio());
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        BoardCanvas::Paint(painter, canvas_->size(), picture, {}, false);
-    }
     auto* mime = new QMimeData;
     mime->setText(FromStd(PositionText(picture)));
-    mime->setImageData(image);
+    mime->setImageData(BoardImage(picture, canvas_->size(), canvas_->devicePixelRatio()));
     QGuiApplication::clipboard()->setMimeData(mime);
 }
 
@@ -749,14 +754,7 @@ bool BoardWindow::SavePicture(const QString& path) {
         return painter.end() && QFileInfo(path).size() > 0;
     }
 #endif
-    QImage image(size * 2, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(2);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        BoardCanvas::Paint(painter, size, picture, {}, false);
-    }
-    return image.save(path, "PNG");
+    return BoardImage(picture, size, 2).save(path, "PNG");
 }
 
 void BoardWindow::AskAndSave() {
