@@ -7,10 +7,10 @@
 #include <cstdlib>
 
 #include "console/command_line.h"
-#include "ui/form1.h"
-#include "ui/qt/board_window.h"
-#include "ui/qt/qt_platform.h"
-#include "ui/qt/qt_view.h"
+#include "qt/board_window.h"
+#include "qt/qt_platform.h"
+#include "qt/qt_view.h"
+#include "window/form1.h"
 
 namespace {
 

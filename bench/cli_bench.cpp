@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "console/counting.h"
+#include "count/counting.h"
 
 namespace {
 
@@ -50,9 +50,7 @@ int main() {
     const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     for (int jobs : {1, 2, hardware}) {
         const double seconds = BestSeconds(
-            [&] {
-                return nq::console::CountSolutions({.Board = {.N = kN, .Fixed = {}}, .Jobs = jobs}).Solutions;
-            },
+            [&] { return nq::CountSolutions({.Board = {.N = kN, .Fixed = {}}, .Jobs = jobs}).Solutions; },
             ok);
         std::printf("cli_count n=%d jobs=%d seconds=%.4f ratio_to_bitmask=%.3f\n", kN, jobs, seconds,
                     seconds / reference);

@@ -9,8 +9,6 @@
 namespace nq::console {
 namespace {
 
-constexpr int kMaxN = 32;
-
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
         s.remove_prefix(1);

@@ -1,5 +1,5 @@
-// A console command's problem: the board size and the fixed queens, read from the command line's N and QUEENS
-// texts, with the one-line reason when they are not acceptable.
+// A console command's problem (engine/problem.h), read from the command line's N and QUEENS texts, with the
+// one-line reason when they are not acceptable.
 #pragma once
 
 #include <cstdint>
@@ -7,19 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/problem.h"
+
 namespace nq::console {
-
-struct Queen {
-    int Column = 0;  // 1..n
-    int Row = 0;     // 1..n
-    friend bool operator==(const Queen&, const Queen&) = default;
-};
-
-// n in 1..32; fixed queens on distinct columns, on the board, none attacking another, sorted by column.
-struct Problem {
-    int N = 0;
-    std::vector<Queen> Fixed;
-};
 
 // Either a problem or, when the texts are not acceptable, Error (one line, without the "nqueens: " prefix).
 struct ProblemOrError {

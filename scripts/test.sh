@@ -10,18 +10,16 @@ echo "== format check"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 echo "== release build and tests"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release -j "$jobs"
-QT_QPA_PLATFORM=offscreen ctest --test-dir build/release --output-on-failure -j "$jobs"
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$jobs"
+ctest --preset release -j "$jobs"
 
 echo "== sanitizer build and headless tests"
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNQ_SANITIZE=ON -DNQ_WITH_QT=OFF \
-      -DNQ_BUILD_BENCH=OFF >/dev/null
-cmake --build build/asan -j "$jobs"
-ctest --test-dir build/asan --output-on-failure -j "$jobs"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs"
 
 echo "== fuzz targets (bounded runs)"
-cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DNQ_FUZZ=ON \
-      -DNQ_WITH_QT=OFF -DNQ_BUILD_BENCH=OFF >/dev/null
-cmake --build build/fuzz -j "$jobs"
-ctest --test-dir build/fuzz --output-on-failure -L fuzz
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+ctest --preset fuzz

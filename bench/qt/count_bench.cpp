@@ -12,11 +12,12 @@
 #include <string>
 
 #include "engine/board.h"
+#include "qt/board_canvas.h"
+#include "qt/board_window.h"
+#include "qt/qt_platform.h"
+#include "qt/qt_view.h"
 #include "support/headless_platform.h"
-#include "ui/form1.h"
-#include "ui/qt/board_window.h"
-#include "ui/qt/qt_platform.h"
-#include "ui/qt/qt_view.h"
+#include "window/form1.h"
 
 namespace {
 

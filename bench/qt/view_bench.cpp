@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "qt/qt_platform.h"
+#include "qt/qt_view.h"
 #include "support/headless_platform.h"
-#include "ui/form1.h"
-#include "ui/qt/qt_platform.h"
-#include "ui/qt/qt_view.h"
+#include "window/form1.h"
 
 namespace {
 

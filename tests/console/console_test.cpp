@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "console/command_line.h"
-#include "console/counting.h"
 #include "support/oracle.h"
 #include "support/window_script.h"
 
@@ -106,14 +105,6 @@ TEST(ConsoleCount, ThreadsChangeNothingOnLargerBoards) {
         EXPECT_EQ(Nqueens({"count", "13", "--fixed", fixed, "--jobs", "2"}).Out, one);
         EXPECT_EQ(Nqueens({"count", "13", "--fixed", fixed, "--jobs", "4"}).Out, one);
     }
-}
-
-TEST(ConsoleCount, AStopRequestEndsTheCountAndSaysHowFarItGot) {
-    const std::atomic<bool> stop{true};
-    const console::CountResult r =
-        console::CountSolutions({.Board = {.N = 20, .Fixed = {}}, .Jobs = 2, .Stop = &stop});
-    EXPECT_TRUE(r.Stopped);
-    EXPECT_LT(r.ShareDone, 1.0);
 }
 
 struct ListCase {

@@ -9,8 +9,8 @@
 #include <limits>
 #include <string>
 
-#include "input/read_number.h"
 #include "support/monkey.h"
+#include "window/read_number.h"
 
 namespace {
 

@@ -9,10 +9,11 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "ui/form1.h"
-#include "ui/qt/board_window.h"
-#include "ui/qt/qt_platform.h"
-#include "ui/qt/qt_view.h"
+#include "qt/board_canvas.h"
+#include "qt/board_window.h"
+#include "qt/qt_platform.h"
+#include "qt/qt_view.h"
+#include "window/form1.h"
 
 namespace {
 

@@ -9,8 +9,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "qt/board_canvas.h"
+#include "qt/board_window.h"
 #include "support/window_script.h"
-#include "ui/qt/board_window.h"
 #include "window_fixture.h"
 
 namespace nq::qttest {

@@ -14,9 +14,9 @@
 #include <functional>
 #include <vector>
 
-#include "ui/form1.h"
-#include "ui/qt/qt_platform.h"
-#include "ui/qt/qt_view.h"
+#include "qt/qt_platform.h"
+#include "qt/qt_view.h"
+#include "window/form1.h"
 
 namespace nq::qttest {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "ui/platform.h"
+#include "window/platform.h"
 
 namespace nq::testing {
 

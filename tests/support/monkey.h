@@ -23,7 +23,7 @@
 #include "support/oracle.h"
 #include "support/scripted_platform.h"
 #include "support/search_driver.h"
-#include "ui/form1.h"
+#include "window/form1.h"
 
 namespace nq::testing {
 

@@ -10,15 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/problem.h"
+
 namespace nq::testing {
 
 // Rows of columns 1..n in order: element i is the row (1..n) of column i + 1, 0 for an empty column.
 using Placement = std::vector<int>;
 
-struct FixedQueen {
-    int Column = 0;  // 1..n
-    int Row = 0;     // 1..n
-};
+using FixedQueen = Queen;
 using FixedSet = std::vector<FixedQueen>;
 
 inline bool QueensAttack(int c1, int r1, int c2, int r2) {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/design.h"
-#include "ui/platform.h"
+#include "window/design.h"
+#include "window/platform.h"
 
 namespace nq::testing {
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/board.h"
+#include "engine/problem.h"
 #include "support/board_invariants.h"
 #include "support/oracle.h"
 
@@ -17,22 +18,7 @@ namespace nq::testing {
 // cursor where a start puts it: on the first column that is not fixed, or on n + 1 when every column is
 // fixed.
 inline void SetUpBoard(Board& b, int n, const FixedSet& fixed) {
-    b.BoardSize = n;
-    b.ClearOccupancy();
-    b.BreakRequested = 0;
-    b.StopRun = 0;
-    b.SearchFinished = 0;
-    b.StepCounter = 0;
-    b.SolutionCount = 0;
-    for (int r = 1; r <= n; ++r)
-        b.FreeRow(r);
-    for (const FixedQueen& q : fixed) {
-        b.FixedColumn[q.Column] = 1;
-        b.Mark(q.Column, q.Row);
-    }
-    b.SearchColumn = 1;
-    while (b.SearchColumn <= n && b.FixedColumn[b.SearchColumn] == 1)
-        ++b.SearchColumn;
+    nq::SetUpBoard(b, Problem{n, fixed});
 }
 
 // What the driver has just done to the board.

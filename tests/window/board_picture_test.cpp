@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/duration.h"
 #include "support/oracle.h"
 #include "support/search_driver.h"
 #include "support/window_script.h"
-#include "ui/board_picture.h"
+#include "window/board_picture.h"
 
 namespace nq {
 namespace {
@@ -298,7 +299,7 @@ struct DurationRow {
 class Durations : public ::testing::TestWithParam<DurationRow> {};
 
 TEST_P(Durations, ReadAsAUserReadsThem) {
-    EXPECT_EQ(Duration(GetParam().Seconds), GetParam().Text);
+    EXPECT_EQ(FormatDuration(GetParam().Seconds, 1), GetParam().Text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Text, Durations,

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "input/read_number.h"
 #include "support/monkey.h"
+#include "window/read_number.h"
 
 namespace nq::testing {
 namespace {

@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "input/read_number.h"
+#include "window/read_number.h"
 
 namespace nq {
 namespace {

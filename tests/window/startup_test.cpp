@@ -12,7 +12,7 @@
 #include "support/monkey.h"
 #include "support/oracle.h"
 #include "support/scripted_platform.h"
-#include "ui/form1.h"
+#include "window/form1.h"
 
 namespace nq::testing {
 namespace {

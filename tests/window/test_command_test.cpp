@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "input/read_number.h"
 #include "support/oracle.h"
 #include "support/window_script.h"
+#include "window/read_number.h"
 
 namespace nq {
 namespace {

@@ -1,0 +1,39 @@
+// Setting a board up from a problem, and the rows fixed queens take from a column.
+#include "engine/problem.h"
+
+#include <cstdlib>
+
+namespace nq {
+
+std::uint64_t RowsAttacked(const std::vector<Queen>& queens, int n, int column) {
+    std::uint64_t rows = 0;
+    for (const Queen& q : queens) {
+        const int dist = std::abs(column - q.Column);
+        rows |= std::uint64_t{1} << (q.Row - 1);
+        if (q.Row - dist >= 1) rows |= std::uint64_t{1} << (q.Row - dist - 1);
+        if (q.Row + dist <= n) rows |= std::uint64_t{1} << (q.Row + dist - 1);
+    }
+    return rows;
+}
+
+void SetUpBoard(Board& board, const Problem& problem) {
+    const int n = problem.N;
+    board.BoardSize = n;
+    board.ClearOccupancy();
+    board.BreakRequested = 0;
+    board.StopRun = 0;
+    board.SearchFinished = 0;
+    board.StepCounter = 0;
+    board.SolutionCount = 0;
+    for (int r = 1; r <= n; ++r)
+        board.FreeRow(r);
+    for (const Queen& q : problem.Fixed) {
+        board.FixedColumn[q.Column] = 1;
+        board.Mark(q.Column, q.Row);
+    }
+    board.SearchColumn = 1;
+    while (board.SearchColumn <= n && board.FixedColumn[board.SearchColumn] == 1)
+        ++board.SearchColumn;
+}
+
+}  // namespace nq

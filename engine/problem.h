@@ -1,0 +1,37 @@
+// A board to search: its size and the queens fixed on it. The one vocabulary every layer uses to describe a
+// problem, to set a board up for the one-step search, and to ask which rows the fixed queens take from a
+// column.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/board.h"
+
+namespace nq {
+
+// The largest board any part of the program accepts.
+inline constexpr int kMaxN = kMaxBoardSize;
+
+struct Queen {
+    int Column = 0;  // 1..n
+    int Row = 0;     // 1..n
+    friend bool operator==(const Queen&, const Queen&) = default;
+};
+
+// n in 1..kMaxN; fixed queens on distinct columns, on the board, none attacking another, sorted by column.
+struct Problem {
+    int N = 0;
+    std::vector<Queen> Fixed;
+};
+
+// The rows of column `column` (1..n) that the queens hold or attack, as bits (row r is bit r - 1). Queens
+// on the column itself hold only their own row.
+std::uint64_t RowsAttacked(const std::vector<Queen>& queens, int n, int column);
+
+// The board as an accepted test leaves it and a start finds it: size n, every row free but the fixed queens',
+// the fixed columns marked, no solution counted, the cursor on the first column that is not fixed (n + 1 when
+// every column is).
+void SetUpBoard(Board& board, const Problem& problem);
+
+}  // namespace nq

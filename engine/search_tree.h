@@ -1,0 +1,58 @@
+// The search tree of a console problem as bit sets: the free columns, the rows the fixed queens hold or
+// attack in each, the subproblems that fix the first free columns, and the allocation-free kernels that count
+// (or visit) the solutions below one subproblem. Rows are bits (row r is bit r - 1); columns go left to
+// right.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <bit>
+#include <cstdint>
+#include <vector>
+
+#include "engine/problem.h"
+#include "engine/stop_poll.h"
+
+namespace nq {
+
+// The free columns of a problem and what the fixed queens leave open in each.
+struct SearchLayout {
+    int N = 0;
+    std::uint64_t Board = 0;  // rows 1..n
+    int Free = 0;             // number of free columns, 0..n
+    // For the free column of index i (0..Free-1): its column number, the rows the fixed queens hold or attack
+    // there, and the distance to the next free column (1 when none follows).
+    std::array<int, kMaxN + 1> Column{};
+    std::array<std::uint64_t, kMaxN + 1> Blocked{};
+    std::array<int, kMaxN + 1> Gap{};
+    std::array<std::uint8_t, kMaxN + 1>
+        FixedRow{};      // by column 1..n: the fixed queen's row, 0 for a free column
+    bool Plain = false;  // no fixed queens: blocks empty, gaps 1
+};
+
+SearchLayout MakeLayout(const Problem& p);
+
+// The first Depth free columns placed (rows ascending, as the search meets them); the masks are those of the
+// next free column, before its own block: the rows held, and the rising and falling diagonals carried there.
+struct Subproblem {
+    std::array<std::uint8_t, kMaxN + 1>
+        Rows{};  // by column 1..n: the row of the fixed and the placed queens, 0 = empty
+    std::uint64_t Held = 0, Up = 0, Down = 0;
+    int Depth = 0;
+    int Weight = 1;  // how many solutions each solution below stands for (2 for a mirrored first column)
+};
+
+// Every subproblem that places the first `depth` free columns (clamped to Free) without attack, in the order
+// of the search (lexicographic). With `mirror` (no fixed queens only): the first column keeps the rows of its
+// upper half with weight 2 and, for odd n, the middle row with weight 1, so that the weighted sum over all
+// subproblems is the count of the whole board.
+std::vector<Subproblem> MakeSubproblems(const SearchLayout& layout, int depth, bool mirror);
+
+// Solutions below the subproblem (unweighted). When stopped, the count met so far and poll.Stopped = true.
+std::uint64_t CountBelow(const SearchLayout& layout, const Subproblem& s, StopPoll& poll);
+
+// Solutions below the subproblem that are the smallest of their eight images under the board's rotations
+// and reflections (row vectors compared lexicographically), for a problem without fixed queens.
+std::uint64_t CountCanonicalBelow(const SearchLayout& layout, const Subproblem& s, StopPoll& poll);
+
+}  // namespace nq

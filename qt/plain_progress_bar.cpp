@@ -1,0 +1,25 @@
+// Painting the plain progress bar.
+#include "qt/plain_progress_bar.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace nq {
+
+void PlainProgressBar::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRect frame = rect().adjusted(0, 0, -1, -1);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.setBrush(palette().color(QPalette::Base));
+    painter.drawRect(frame);
+    const int span = maximum() - minimum();
+    const double share = span > 0 ? static_cast<double>(value() - minimum()) / span : 0.0;
+    QRect done = frame.adjusted(1, 1, 0, 0);
+    done.setWidth(static_cast<int>(std::lround(done.width() * std::clamp(share, 0.0, 1.0))));
+    painter.fillRect(done, palette().color(QPalette::Highlight));
+    painter.setPen(palette().color(QPalette::Text));
+    painter.drawText(frame, Qt::AlignCenter, text());
+}
+
+}  // namespace nq

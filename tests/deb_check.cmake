@@ -1,0 +1,34 @@
+# Builds the Debian package into a scratch folder, unpacks it there and checks its files and the library
+# dependencies it declares. Run as: cmake -DBUILD_DIR=... -DSCRATCH=... -P deb_check.cmake
+cmake_minimum_required(VERSION 3.25)
+file(REMOVE_RECURSE "${SCRATCH}")
+file(MAKE_DIRECTORY "${SCRATCH}")
+execute_process(COMMAND cpack --config "${BUILD_DIR}/CPackConfig.cmake" -B "${SCRATCH}" RESULT_VARIABLE result
+                OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cpack failed: ${output}")
+endif()
+file(GLOB debs "${SCRATCH}/nqueens_*.deb")
+list(LENGTH debs count)
+if(NOT count EQUAL 1)
+  message(FATAL_ERROR "expected one nqueens_*.deb, found: ${debs}")
+endif()
+execute_process(COMMAND dpkg-deb -x "${debs}" "${SCRATCH}/root" RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "dpkg-deb -x failed")
+endif()
+foreach(path usr/bin/nqueens usr/share/applications/nqueens.desktop usr/share/icons/hicolor/scalable/apps/nqueens.svg
+             usr/share/icons/hicolor/64x64/apps/nqueens.png)
+  if(NOT EXISTS "${SCRATCH}/root/${path}")
+    message(FATAL_ERROR "not in the package: ${path}")
+  endif()
+endforeach()
+execute_process(COMMAND dpkg-deb -f "${debs}" Package Depends OUTPUT_VARIABLE fields)
+# The program links Qt's widgets (whose package brings the X11 platform plugin), oneTBB and the C++ runtime:
+# each must be a declared dependency.
+foreach(dependency "^Package: nqueens" "libqt6widgets6" "libtbb" "libstdc\\+\\+6")
+  if(NOT fields MATCHES "${dependency}")
+    message(FATAL_ERROR "package fields lack ${dependency}:\n${fields}")
+  endif()
+endforeach()
+file(REMOVE_RECURSE "${SCRATCH}")

@@ -1,0 +1,239 @@
+// What the board window shows in each state of the window, and the progress estimate of a search.
+#include "window/board_picture.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "engine/duration.h"
+#include "engine/problem.h"
+#include "window/read_number.h"
+
+namespace nq {
+
+namespace {
+
+// True when a queen on (c1, r1) attacks the square (c2, r2) of another column or row.
+bool Attacks(std::int32_t c1, std::int32_t r1, std::int32_t c2, std::int32_t r2) {
+    return c1 == c2 || r1 == r2 || std::abs(c1 - c2) == std::abs(r1 - r2);
+}
+
+std::string Count(std::int64_t solutions) {
+    return solutions == 1 ? std::string("1 solution") : Decimal(solutions) + " solutions";
+}
+
+}  // namespace
+
+double ProgressEstimate::ShareOf(const Board& board) {
+    const std::int32_t n = board.BoardSize;
+    if (n < 1 || n > kMaxBoardSize) return 0.0;
+    const std::uint64_t all = (std::uint64_t{1} << n) - 1;
+    auto bit = [](std::int32_t row) { return std::uint64_t{1} << (row - 1); };
+    // The rows the search may try in column c are free of the queens to its left and of every fixed queen:
+    // the fixed queens' rows and diagonals per column, then the free queens' as the columns go right.
+    std::vector<Queen> fixed;
+    for (std::int32_t k = 1; k <= n; ++k) {
+        const std::int32_t q = board.QueenRow[k];
+        if (board.FixedColumn[k] == 1 && q >= 1 && q <= n) fixed.push_back({k, q});
+    }
+    std::uint64_t held = 0, up = 0, down = 0;  // the free queens' rows and diagonals, in the current column
+    double share = 0.0;
+    double weight = 1.0;  // the share of the subtree of the queens left of the column
+    for (std::int32_t c = 1; c <= n; ++c, up <<= 1, down >>= 1) {
+        if (board.FixedColumn[c] == 1) continue;
+        const std::int32_t row = board.QueenRow[c];
+        if (row < 1 || row > n) break;
+        const std::uint64_t open = all & ~(held | up | down | RowsAttacked(fixed, n, c));
+        const int count = std::popcount(open);
+        if (count == 0) break;  // not a placement the search makes
+        const int above = std::popcount(open & (bit(row) - 1));
+        share += weight * above / count;
+        weight /= count;
+        held |= bit(row);
+        up |= bit(row);
+        down |= bit(row);
+    }
+    return std::min(share, 1.0);
+}
+
+double ProgressEstimate::Update(const Board& board) {
+    value_ = std::max(value_, ShareOf(board));
+    return value_;
+}
+
+std::string PositionText(const BoardPicture& picture) {
+    std::string text;
+    for (std::int32_t c = 1; c <= picture.N; ++c) {
+        if (c > 1) text += ' ';
+        text += Decimal(picture.Row[c]);
+    }
+    return text;
+}
+
+std::string DisplayRowText(const Form1& form) {
+    std::string text;
+    for (std::int32_t c = 1; c <= form.BoardSize; ++c) {
+        if (c > 1) text += ' ';
+        const std::int32_t row = ReadNumber(form.Text8[c - 1].Text);
+        text += Decimal(row >= 1 && row <= form.BoardSize ? row : 0);
+    }
+    return text;
+}
+
+void BoardWatcher::TakeEntryRow(const Form1& form) {
+    BoardPicture& p = picture_;
+    const std::int32_t n = p.N;
+    for (std::int32_t c = 1; c <= n; ++c) {
+        const std::string& text = form.Text7[c - 1].Text;
+        if (IsBlankEntry(text)) continue;
+        const std::int32_t row = ReadNumber(text);
+        const bool onBoard = row >= 1 && row <= n;
+        p.Kind[c] = onBoard && form.FixedColumn[c] == 1 && form.QueenRow[c] == row ? QueenKind::Fixed
+                                                                                   : QueenKind::Typed;
+        p.Row[c] = onBoard ? row : 0;
+        p.Conflict[c] = !onBoard;
+    }
+    for (std::int32_t c = 1; c <= n; ++c) {
+        for (std::int32_t k = c + 1; k <= n; ++k) {
+            if (p.Row[c] != 0 && p.Row[k] != 0 && Attacks(c, p.Row[c], k, p.Row[k])) {
+                p.Conflict[c] = true;
+                p.Conflict[k] = true;
+            }
+        }
+    }
+    std::vector<Queen> placed;
+    for (std::int32_t c = 1; c <= n; ++c) {
+        if (p.Row[c] != 0) placed.push_back({c, p.Row[c]});
+    }
+    const std::uint64_t all = (std::uint64_t{1} << n) - 1;
+    for (std::int32_t c = 1; c <= n; ++c) {
+        // A queen of its own attacks the rest of its column.
+        const std::uint64_t rows =
+            p.Row[c] != 0 ? all & ~(std::uint64_t{1} << (p.Row[c] - 1)) : RowsAttacked(placed, n, c);
+        p.Attacked[c] = static_cast<std::uint32_t>(rows);
+    }
+}
+
+void BoardWatcher::TakeRows(const Form1& form, bool fromDisplayRow) {
+    BoardPicture& p = picture_;
+    for (std::int32_t c = 1; c <= p.N; ++c) {
+        const std::int32_t row = fromDisplayRow ? ReadNumber(form.Text8[c - 1].Text) : form.QueenRow[c];
+        if (row < 1 || row > p.N) continue;
+        p.Row[c] = row;
+        p.Kind[c] = form.FixedColumn[c] == 1 ? QueenKind::Fixed : QueenKind::Searched;
+    }
+    haveQueens_ = true;
+}
+
+std::string BoardWatcher::RunFigures(const Form1& form, double seconds) const {
+    const double elapsed = seconds - runStart_;
+    std::string text = ", " + Count(form.SolutionCount) + ", " + FormatDuration(elapsed, 1);
+    if (elapsed >= 1.0) {
+        const double rate = static_cast<double>(form.SolutionCount - countAtStart_) / elapsed;
+        text += ", " + Decimal(std::llround(rate)) + " solutions/s";
+        const double done = progress_.Value() - shareAtStart_;
+        if (done > 0.0) {
+            const std::string left = FormatDuration(elapsed * (1.0 - progress_.Value()) / done, 1);
+            text += (left.front() == 'm' ? ", " : ", about ") + left + " left";
+        }
+    }
+    return text;
+}
+
+const BoardPicture& BoardWatcher::Take(const Form1& form, double seconds) {
+    const BoardPhase before = picture_.Phase;
+    const std::string& state = form.Text2.Text;
+    BoardPhase phase = BoardPhase::Entry;
+    if (state == kStateSolutionFound || state == kStateInterrupted) {
+        phase = BoardPhase::Stopped;
+    } else if (form.Running()) {
+        phase = BoardPhase::Running;
+    } else if (state == kStateFinished) {
+        phase = BoardPhase::Finished;
+    } else if (form.BoardSize < 1 || form.BoardSize > kMaxBoardSize) {
+        phase = BoardPhase::NoBoard;
+    }
+
+    const BoardPicture last = picture_;
+    picture_ = BoardPicture{};
+    BoardPicture& p = picture_;
+    p.Phase = phase;
+    p.N = phase == BoardPhase::NoBoard ? 0 : form.BoardSize;
+    p.Status = state;
+    switch (phase) {
+        case BoardPhase::NoBoard:
+        case BoardPhase::Entry:
+            haveQueens_ = false;
+            progress_.Restart();
+            p.Editable = !form.Text7[0].Locked;
+            if (phase == BoardPhase::NoBoard) {
+                p.Status += ": type n in the main window and press test";
+                break;
+            }
+            TakeEntryRow(form);
+            {
+                std::string columns;
+                for (std::int32_t c = 1; c <= p.N; ++c) {
+                    if (p.Conflict[c]) columns += (columns.empty() ? "" : ", ") + Decimal(c);
+                }
+                if (!columns.empty()) p.Status += ", conflict in column " + columns;
+            }
+            break;
+        case BoardPhase::Running:
+            if (before != BoardPhase::Running) {
+                // A continuation goes on from the stop it was last seen at; anything else is a new search.
+                if (before != BoardPhase::Stopped || last.N != p.N || form.SolutionCount < countAtStart_)
+                    progress_.Restart();
+                runStart_ = seconds;
+                countAtStart_ = form.SolutionCount;
+                shareAtStart_ = progress_.Value();
+            }
+            TakeRows(form, false);
+            progress_.Update(form);
+            // The figures (status and progress) are kept for a moment: read at a human pace, they cost the
+            // run less, and a window that mirrors while the run is held (a question box open) comes to rest
+            // instead of repainting the clock.
+            if (before == BoardPhase::Running && seconds - figuresAt_ < kFiguresInterval) {
+                p.Status = last.Status;
+                p.Progress = last.Progress;
+                p.ShowProgress = true;
+                return p;
+            }
+            p.Status += RunFigures(form, seconds);
+            figuresAt_ = seconds;
+            p.ShowProgress = true;
+            break;
+        case BoardPhase::Stopped:
+            TakeRows(form, true);
+            progress_.Update(form);
+            p.Status += state == kStateSolutionFound ? ", solution " + form.Text3.Text
+                                                     : ", " + Count(form.SolutionCount);
+            p.ShowProgress = true;
+            break;
+        case BoardPhase::Finished:
+            if (haveQueens_) {
+                p.Row = last.Row;
+                p.Kind = last.Kind;
+            } else {
+                TakeRows(form, true);
+            }
+            progress_.Finish();
+            p.Status +=
+                form.SolutionCount == 0 ? std::string(", no solution") : ", " + Count(form.SolutionCount);
+            p.ShowProgress = true;
+            break;
+    }
+    p.Progress = progress_.Value();
+    return p;
+}
+
+std::string BoardWatcher::ClickText(std::int32_t column, std::int32_t row) const {
+    if (column < 1 || column > picture_.N || row < 1 || row > picture_.N) return {};
+    if (picture_.Kind[column] != QueenKind::None && picture_.Row[column] == row) return {};
+    return Decimal(row);
+}
+
+}  // namespace nq

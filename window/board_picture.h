@@ -1,0 +1,105 @@
+// What the board window shows, as plain data taken from the window's state at a mirror, and the estimate of
+// how much of a search is done. No toolkit types: the Qt board window only paints a BoardPicture.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "engine/board.h"
+#include "window/form1.h"
+
+namespace nq {
+
+// How a queen on the board came there.
+enum class QueenKind : std::uint8_t {
+    None,
+    Fixed,     // accepted by "test" (its entry box is red and matches the board)
+    Typed,     // in the entry box, not (yet) accepted
+    Searched,  // placed by the search
+};
+
+// Which of the window's rows the picture follows.
+enum class BoardPhase : std::uint8_t {
+    NoBoard,   // no n accepted yet: an empty frame
+    Entry,     // before a search: the entry row as typed
+    Running,   // a search runs: its current placement
+    Stopped,   // at a solution or interrupted: the display row
+    Finished,  // the search has ended: the last picture's queens stay
+};
+
+// Share of a search done, from where it stands in its first free columns, as if every subtree of a column
+// were alike: the position's lexicographic share of the tree. Grows with every step of one search; only the
+// clamp keeps it from falling when the caller starts over without Restart().
+class ProgressEstimate {
+  public:
+    // Share in [0, 1) of the placement on `board` (the fixed queens and the free columns' queens up to the
+    // first empty free column). BoardSize 1..32.
+    static double ShareOf(const Board& board);
+
+    // Forgets the clamp: a new search begins.
+    void Restart() { value_ = 0.0; }
+    // The share of `board`, never below what this search has shown before.
+    double Update(const Board& board);
+    // 1: the search has ended.
+    void Finish() { value_ = 1.0; }
+    double Value() const { return value_; }
+
+  private:
+    double value_ = 0.0;
+};
+
+struct BoardPicture {
+    BoardPhase Phase = BoardPhase::NoBoard;
+    std::int32_t N = 0;  // 0..32; 0 before the first accepted n
+    // Per column 1..N (index 0 unused): the queen's row 1..N, or 0 for none (also for an entry outside 1..N).
+    std::array<std::int32_t, kColumnSlots> Row{};
+    std::array<QueenKind, kColumnSlots> Kind{};
+    // The column's entry lies outside 1..N or attacks another queen of the entry row (before a search only).
+    std::array<bool, kColumnSlots> Conflict{};
+    // Bit r - 1 of column c: the empty square (c, r) is attacked by a placed queen (before a search only).
+    std::array<std::uint32_t, kColumnSlots> Attacked{};
+    bool Editable = false;  // a click on a square types into the entry row
+    std::string Status;     // the status line under the board
+    bool ShowProgress = false;
+    double Progress = 0.0;  // 0..1, meaningful when ShowProgress
+
+    friend bool operator==(const BoardPicture&, const BoardPicture&) = default;
+};
+
+// The position of a picture as text: the rows of columns 1..N separated by single blanks, 0 for an empty
+// column.
+std::string PositionText(const BoardPicture& picture);
+// The same for the display row of the window (columns 1..BoardSize), as the main window shows it.
+std::string DisplayRowText(const Form1& form);
+
+// Takes pictures of one window over its life, remembering what a run started with (its clock, count and
+// share) and the last queens shown (they stay when a search finishes). Reads only: the window is never
+// changed.
+class BoardWatcher {
+  public:
+    // The picture of `form` now; `seconds` is a steady clock reading (any epoch). Call it at the main
+    // window's mirrors, never per pass.
+    const BoardPicture& Take(const Form1& form, double seconds);
+    const BoardPicture& Picture() const { return picture_; }
+    // The row a click on square (column, row) types into column's entry box: the row, or "" when that queen
+    // is already there. Column and row 1..N.
+    std::string ClickText(std::int32_t column, std::int32_t row) const;
+
+  private:
+    void TakeEntryRow(const Form1& form);
+    void TakeRows(const Form1& form, bool fromDisplayRow);
+    std::string RunFigures(const Form1& form, double seconds) const;
+
+    static constexpr double kFiguresInterval = 0.25;  // seconds between two compositions of a run's figures
+
+    BoardPicture picture_;
+    ProgressEstimate progress_;
+    double figuresAt_ = 0.0;
+    double runStart_ = 0.0;
+    double shareAtStart_ = 0.0;
+    std::int64_t countAtStart_ = 0;
+    bool haveQueens_ = false;  // picture_ holds a position taken from the board or the display row
+};
+
+}  // namespace nq
