@@ -1,20 +1,21 @@
-// Speed of the console count for n = 16 (14772512 solutions) with 1, 2 and all hardware threads, against a
-// plain single-thread bitmask recursion without symmetry timed in the same run. Prints one line per thread
-// count, `cli_count n=16 jobs=J seconds=T ratio_to_bitmask=R` (R below 1: faster), the best of a few runs.
-// Exits 1 when a count is wrong.
+// Speed of the console count for n = 16 and n = 17 with 1, 2 and all hardware threads, against a plain
+// single-thread bitmask recursion without symmetry timed in the same run. Prints per board
+//   bitmask_reference n=N seconds=T
+//   cli_count n=N jobs=J seconds=T ratio_to_bitmask=R          (R below 1: faster; the best of a few runs)
+//   cli_nodes n=N nodes_per_solution=X ns_per_node=Y            (the kernel's queens placed, one thread)
+// Exits 1 when a count is wrong. Arguments: the boards to run (default 16 17).
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
+#include <vector>
 
 #include "count/counting.h"
+#include "engine/constellations.h"
 
 namespace {
-
-constexpr int kN = 16;
-constexpr std::uint64_t kSolutions = 14772512;
-constexpr int kRepetitions = 3;
 
 // The reference: one recursion level per column, the lowest free row first.
 std::uint64_t Bitmask(std::uint32_t all, std::uint32_t rows, std::uint32_t up, std::uint32_t down) {
@@ -30,11 +31,11 @@ std::uint64_t Bitmask(std::uint32_t all, std::uint32_t rows, std::uint32_t up, s
 }
 
 template <class Run>
-double BestSeconds(Run&& run, bool& ok) {
+double BestSeconds(int repetitions, std::uint64_t expected, Run&& run, bool& ok) {
     double best = 1e30;
-    for (int i = 0; i < kRepetitions; ++i) {
+    for (int i = 0; i < repetitions; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        ok = ok && run() == kSolutions;
+        ok = run() == expected && ok;
         best =
             std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
@@ -43,17 +44,40 @@ double BestSeconds(Run&& run, bool& ok) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    std::vector<int> boards;
+    for (int i = 1; i < argc; ++i)
+        boards.push_back(std::atoi(argv[i]));
+    if (boards.empty()) boards = {16, 17};
     bool ok = true;
-    const double reference = BestSeconds([] { return Bitmask((1u << kN) - 1, 0, 0, 0); }, ok);
-    std::printf("bitmask_reference n=%d seconds=%.4f\n", kN, reference);
     const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    for (int jobs : {1, 2, hardware}) {
-        const double seconds = BestSeconds(
-            [&] { return nq::CountSolutions({.Board = {.N = kN, .Fixed = {}}, .Jobs = jobs}).Solutions; },
-            ok);
-        std::printf("cli_count n=%d jobs=%d seconds=%.4f ratio_to_bitmask=%.3f\n", kN, jobs, seconds,
-                    seconds / reference);
+    for (const int n : boards) {
+        if (n < 8 || n > 20) continue;
+        const std::uint64_t solutions = Bitmask((1u << n) - 1, 0, 0, 0);
+        const int repetitions = n <= 16 ? 3 : 2;
+        const double reference = BestSeconds(
+            1, solutions, [n] { return Bitmask((1u << n) - 1, 0, 0, 0); }, ok);
+        std::printf("bitmask_reference n=%d seconds=%.4f\n", n, reference);
+        double oneThread = 0;
+        for (int jobs : {1, 2, hardware}) {
+            if (jobs == hardware && hardware <= 2) break;
+            const double seconds = BestSeconds(
+                repetitions, solutions,
+                [&] { return nq::CountSolutions({.Board = {.N = n, .Fixed = {}}, .Jobs = jobs}).Solutions; },
+                ok);
+            if (jobs == 1) oneThread = seconds;
+            std::printf("cli_count n=%d jobs=%d seconds=%.4f ratio_to_bitmask=%.3f\n", n, jobs, seconds,
+                        seconds / reference);
+            std::fflush(stdout);
+        }
+        const nq::CountPlan plan = nq::MakeCountPlan(n, {}, false);
+        std::uint64_t nodes = 0, counted = 0;
+        for (std::size_t i = 0; i < plan.Size(); ++i)
+            counted += nq::CountWorkUnitNodes(plan, i, nodes);
+        ok = counted == solutions && ok;
+        std::printf("cli_nodes n=%d nodes_per_solution=%.2f ns_per_node=%.2f\n", n,
+                    static_cast<double>(nodes) / static_cast<double>(solutions),
+                    1e9 * oneThread / static_cast<double>(nodes));
     }
     if (!ok) std::fputs("cli_count: wrong count\n", stderr);
     return ok ? 0 : 1;

@@ -1,4 +1,4 @@
-// Counting on a oneTBB arena: mirror symmetry for the whole board, subproblems taken one at a time.
+// Counting on a oneTBB arena: the work units of a count plan, taken one at a time by the workers.
 #include "count/counting.h"
 
 #include <tbb/blocked_range.h>
@@ -8,26 +8,9 @@
 
 #include <vector>
 
-#include "engine/eightfold.h"
-#include "engine/search_tree.h"
+#include "engine/constellations.h"
 
 namespace nq {
-namespace {
-
-constexpr std::size_t kEnoughSubproblems = 4096;
-constexpr int kMaxDepth = 6;
-
-}  // namespace
-
-int CountingDepth(const Problem& p) {
-    const SearchLayout layout = MakeLayout(p);
-    int depth = 0;
-    while (depth < layout.Free && depth < kMaxDepth &&
-           MakeSubproblems(layout, depth, p.Fixed.empty()).size() < kEnoughSubproblems)
-        ++depth;
-    return depth;
-}
-
 namespace {
 
 // Runs count(i, poll) for the tasks 0..tasks-1 on the request's arena, one task at a time per worker, and
@@ -71,23 +54,9 @@ CountResult RunTasks(const CountRequest& request, std::size_t tasks, CountProgre
 }  // namespace
 
 CountResult CountSolutions(const CountRequest& request, CountProgress* progress) {
-    const Problem& p = request.Board;
-    if (p.Fixed.empty() && p.N >= kEightfoldMinN) {
-        const EightfoldPlan plan = MakeEightfoldPlan(p.N, kEnoughSubproblems);
-        return RunTasks(request, plan.Tasks.size(), progress, [&](std::size_t i, StopPoll& poll) {
-            const EightfoldCounts c = CountEightfoldTask(plan, plan.Tasks[i], poll);
-            return request.Unique ? c.Unique() : c.Total();
-        });
-    }
-    const SearchLayout layout = MakeLayout(p);
-    // Without fixed queens the board's mirror image of a solution is another one: the first column's upper
-    // half counts twice. A count up to symmetry needs the same half (see CountCanonicalBelow).
-    const std::vector<Subproblem> subs = MakeSubproblems(layout, CountingDepth(p), p.Fixed.empty());
-    return RunTasks(request, subs.size(), progress, [&](std::size_t i, StopPoll& poll) {
-        const Subproblem& s = subs[i];
-        return request.Unique ? CountCanonicalBelow(layout, s, poll)
-                              : CountBelow(layout, s, poll) * static_cast<std::uint64_t>(s.Weight);
-    });
+    const CountPlan plan = MakeCountPlan(request.Board.N, request.Board.Fixed, request.Unique);
+    return RunTasks(request, plan.Size(), progress,
+                    [&](std::size_t i, StopPoll& poll) { return CountWorkUnit(plan, i, poll); });
 }
 
 }  // namespace nq

@@ -13,9 +13,10 @@ namespace nq {
 
 struct CountRequest {
     Problem Board;
-    bool Unique = false;                      // up to rotation and reflection; only without fixed queens
-    int Jobs = 1;                             // worker threads, >= 1
-    const std::atomic<bool>* Stop = nullptr;  // when it turns true, the workers stop within microseconds
+    bool Unique = false;  // up to rotation and reflection; only without fixed queens
+    int Jobs = 1;         // worker threads, >= 1
+    const std::atomic<bool>* Stop =
+        nullptr;  // when it turns true, the workers stop within a few milliseconds
 };
 
 // Written by the workers while a count runs, for a progress display on another thread.
@@ -32,8 +33,5 @@ struct CountResult {
 };
 
 CountResult CountSolutions(const CountRequest& request, CountProgress* progress = nullptr);
-
-// The depth of the first free columns at which a count cuts its subproblems: enough of them for an even load.
-int CountingDepth(const Problem& p);
 
 }  // namespace nq

@@ -107,51 +107,6 @@ std::uint64_t CountWithFixed(const SearchLayout& layout, const Subproblem& s, St
     return count;
 }
 
-// True when no rotation or reflection of the solution (rows 0..n-1 by column 0..n-1) is lexicographically
-// smaller. The eight images: the solution or its transpose, each with rows and/or columns reversed.
-bool IsCanonical(const std::array<int, 32>& p, int n) {
-    std::array<int, 32> inverse{};
-    for (int c = 0; c < n; ++c)
-        inverse[p[c]] = c;
-    for (int image = 1; image < 8; ++image) {
-        const std::array<int, 32>& base = (image & 4) != 0 ? inverse : p;
-        const bool flipRows = (image & 1) != 0, flipColumns = (image & 2) != 0;
-        for (int c = 0; c < n; ++c) {
-            const int v = base[flipColumns ? n - 1 - c : c];
-            const int q = flipRows ? n - 1 - v : v;
-            if (q != p[c]) {
-                if (q < p[c]) return false;
-                break;
-            }
-        }
-    }
-    return true;
-}
-
-struct CanonicalCounter {
-    const SearchLayout& layout;
-    StopPoll& poll;
-    std::array<int, 32> rows{};
-    std::uint64_t count = 0;
-    unsigned budget = kPollEvery;
-
-    void Descend(int level, std::uint64_t held, std::uint64_t up, std::uint64_t down) {
-        const int n = layout.N;
-        if (level == n) {
-            count += IsCanonical(rows, n) ? 1 : 0;
-            return;
-        }
-        if (poll.Tick(budget)) return;
-        std::uint64_t open = layout.Board & ~(held | up | down);
-        while (open != 0 && !poll.Stopped) {
-            const std::uint64_t bit = open & (~open + 1);
-            open ^= bit;
-            rows[level] = std::countr_zero(bit);
-            Descend(level + 1, held | bit, (up | bit) << 1, (down | bit) >> 1);
-        }
-    }
-};
-
 }  // namespace
 
 SearchLayout MakeLayout(const Problem& p) {
@@ -189,14 +144,6 @@ std::uint64_t CountBelow(const SearchLayout& layout, const Subproblem& s, StopPo
     return CountPlain(static_cast<std::uint32_t>(layout.Board), layout.Free - s.Depth,
                       static_cast<std::uint32_t>(s.Held), static_cast<std::uint32_t>(s.Up),
                       static_cast<std::uint32_t>(s.Down), poll, budget);
-}
-
-std::uint64_t CountCanonicalBelow(const SearchLayout& layout, const Subproblem& s, StopPoll& poll) {
-    CanonicalCounter counter{layout, poll};
-    for (int c = 1; c <= s.Depth; ++c)
-        counter.rows[c - 1] = s.Rows[c] - 1;
-    counter.Descend(s.Depth, s.Held, s.Up, s.Down);
-    return counter.count;
 }
 
 }  // namespace nq

@@ -51,8 +51,4 @@ std::vector<Subproblem> MakeSubproblems(const SearchLayout& layout, int depth, b
 // Solutions below the subproblem (unweighted). When stopped, the count met so far and poll.Stopped = true.
 std::uint64_t CountBelow(const SearchLayout& layout, const Subproblem& s, StopPoll& poll);
 
-// Solutions below the subproblem that are the smallest of their eight images under the board's rotations
-// and reflections (row vectors compared lexicographically), for a problem without fixed queens.
-std::uint64_t CountCanonicalBelow(const SearchLayout& layout, const Subproblem& s, StopPoll& poll);
-
 }  // namespace nq
