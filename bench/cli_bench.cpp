@@ -59,8 +59,9 @@ int main(int argc, char** argv) {
             1, solutions, [n] { return Bitmask((1u << n) - 1, 0, 0, 0); }, ok);
         std::printf("bitmask_reference n=%d seconds=%.4f\n", n, reference);
         double oneThread = 0;
-        for (int jobs : {1, 2, hardware}) {
-            if (jobs == hardware && hardware <= 2) break;
+        std::vector<int> jobCounts{1, 2};
+        if (hardware > 2) jobCounts.push_back(hardware);
+        for (const int jobs : jobCounts) {
             const double seconds = BestSeconds(
                 repetitions, solutions,
                 [&] { return nq::CountSolutions({.Board = {.N = n, .Fixed = {}}, .Jobs = jobs}).Solutions; },
