@@ -1,0 +1,19 @@
+// The status line under the board: a label that the keyboard reaches (Tab) and whose text assistive
+// technology reads (its accessible name is the text; its description says what the line is).
+#pragma once
+
+#include <QLabel>
+
+namespace nq {
+
+class BoardStatus final : public QLabel {
+    Q_OBJECT
+
+  public:
+    explicit BoardStatus(QWidget* parent);
+
+    // Room for three lines of text: the layout never lets the board cover it, nor it the board.
+    QSize minimumSizeHint() const override;
+};
+
+}  // namespace nq
