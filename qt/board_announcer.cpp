@@ -13,7 +13,6 @@ BoardAnnouncer::BoardAnnouncer(QWidget* table) : table_(table) {
 }
 
 void BoardAnnouncer::Changed(const BoardPicture& before, const BoardPicture& now) {
-    if (!QAccessible::isActive()) return;
     n_ = now.N;
     if (before.N != now.N) {
         reset_ = true;
@@ -53,6 +52,7 @@ void BoardAnnouncer::Send() {
         event.setLastColumn(std::min(lastColumn_, n_ - 1));
         QAccessible::updateAccessibility(&event);
     }
+    ++sent_;
     reset_ = false;
     firstColumn_ = lastColumn_ = -1;
     sinceSent_.start();

@@ -21,8 +21,12 @@ class BoardAnnouncer {
     explicit BoardAnnouncer(QWidget* table);
 
     // The picture went from `before` to `now`: a model reset when n changed, otherwise the changed columns.
-    // Nothing while no assistive technology listens.
+    // Sent whether or not assistive technology listens (Qt drops it then): a few events a second cost
+    // nothing.
     void Changed(const BoardPicture& before, const BoardPicture& now);
+
+    // The events sent so far.
+    int Sent() const { return sent_; }
 
   private:
     void Send();
@@ -34,6 +38,7 @@ class BoardAnnouncer {
     int firstColumn_ = -1;  // 0-based range of the columns changed since the last event; -1: none
     int lastColumn_ = -1;
     int n_ = 0;
+    int sent_ = 0;
 };
 
 }  // namespace nq

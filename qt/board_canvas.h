@@ -60,6 +60,7 @@ class BoardCanvas : public QWidget {
     bool Activate(int column, int row);
     QPoint FocusSquare() const { return focus_; }
     const BoardPicture& Picture() const { return watcher_.Picture(); }
+    const BoardAnnouncer& Announcer() const { return announcer_; }
     // Keeps the focus square on the board after n changed.
     void ClampFocus();
     // Schedules the repaint of what differs between `before` and the picture now: the columns whose queen

@@ -11,12 +11,7 @@ BoardStatus::BoardStatus(QWidget* parent) : QLabel(parent) {
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setFocusPolicy(Qt::StrongFocus);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
-}
-
-QSize BoardStatus::minimumSizeHint() const {
-    const QMargins margins = contentsMargins();
-    return {fontMetrics().averageCharWidth() * 20,
-            fontMetrics().lineSpacing() * 3 + margins.top() + margins.bottom() + 2};
+    setMinimumHeight(fontMetrics().lineSpacing() * 3 + 4);
 }
 
 }  // namespace nq

@@ -10,10 +10,8 @@ class BoardStatus final : public QLabel {
     Q_OBJECT
 
   public:
+    // Keeps room for three lines of text: the layout never lets the board cover it, nor it the board.
     explicit BoardStatus(QWidget* parent);
-
-    // Room for three lines of text: the layout never lets the board cover it, nor it the board.
-    QSize minimumSizeHint() const override;
 };
 
 }  // namespace nq
