@@ -1,6 +1,7 @@
 // Writing the board's picture by the name's extension, and the save dialog.
 #include "qt/picture_file.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -52,15 +53,14 @@ QString WriteBoardPicture(const BoardPicture& picture, QSize size, const QString
                    "A picture can be saved as .%1; \"%2\" has another extension, so nothing was written.")
             .arg(suffixes.join(QStringLiteral(", .")), QFileInfo(path).fileName());
     }
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);  // a folder that takes no temporary file may still take this one
-    if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+    // Drawn into memory first: the file then sees plain writes, whose failure (a full disk) shows at once.
+    QBuffer drawn;
+    drawn.open(QIODevice::WriteOnly);
     bool painted = false;
-    QString why;
 #ifdef NQ_HAVE_SVG
     if (suffix == QLatin1String("svg")) {
         QSvgGenerator svg;
-        svg.setOutputDevice(&file);
+        svg.setOutputDevice(&drawn);
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle(QStringLiteral("n-queens board"));
@@ -74,15 +74,27 @@ QString WriteBoardPicture(const BoardPicture& picture, QSize size, const QString
 #endif
     if (suffix != QLatin1String("svg")) {
         QImageWriter writer(
-            &file, suffix == QLatin1String("png") ? QByteArrayLiteral("png") : QByteArrayLiteral("jpeg"));
+            &drawn, suffix == QLatin1String("png") ? QByteArrayLiteral("png") : QByteArrayLiteral("jpeg"));
         painted = writer.write(BoardCanvas::Image(picture, size, 2));
-        if (!painted) why = writer.errorString();
+        if (!painted) return writer.errorString();
     }
-    if (!painted) {
+    if (!painted) return QStringLiteral("the picture could not be drawn");
+
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);  // a folder that takes no temporary file may still take this one
+    // Unbuffered: a short write (the disk filled up) is followed by one that fails with the system's reason.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return file.errorString();
+    const QByteArray& bytes = drawn.data();
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) break;
+        done += written;
+    }
+    if (done < bytes.size() || !file.flush()) {
+        const QString why = file.errorString();
         file.cancelWriting();
-        return file.error() != QFileDevice::NoError
-                   ? file.errorString()
-                   : (why.isEmpty() ? QStringLiteral("the picture could not be drawn") : why);
+        return why;
     }
     if (!file.commit()) return file.errorString();
     return {};
