@@ -139,7 +139,7 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
     count->add_option("--jobs", args.JobsText, "worker threads (default: all hardware threads)")
         ->type_name("J");
     count->add_flag("--unique", args.Unique,
-                    "count solutions up to rotation and reflection (not with --fixed)");
+                    "count solutions up to rotation and reflection (not with fixed queens)");
     CLI::App* list = app.add_subcommand("list", "print the solutions, one per line, in the window's order");
     addN(list);
     addFixed(list);
