@@ -3,11 +3,14 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "console/problem.h"
 #include "console/runners.h"
@@ -17,13 +20,37 @@ namespace {
 
 constexpr std::int64_t kMaxJobs = 1024;
 
+// The message with every control character written as an escape (\n, \r, \t, \xHH), so that input holding a
+// line end (a parts file with Windows line ends) still gives one line.
+std::string Escaped(const std::string& text) {
+    std::string out;
+    for (const char ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (ch == '\n') {
+            out += "\\n";
+        } else if (ch == '\r') {
+            out += "\\r";
+        } else if (ch == '\t') {
+            out += "\\t";
+        } else if (byte < 0x20 || byte == 0x7f) {
+            const char* const hex = "0123456789abcdef";
+            out += "\\x";
+            out += hex[byte >> 4];
+            out += hex[byte & 15];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
 // A usage error: one line on err, status 2.
 int UsageError(std::FILE* err, const std::string& message) {
-    std::fprintf(err, "nqueens: %s\n", message.c_str());
+    std::fprintf(err, "nqueens: %s\n", Escaped(message).c_str());
     return 2;
 }
 
-// The message of a parse error, on one line.
+// The message of a parse error that has no wording of our own, on one line.
 std::string OneLine(std::string text) {
     if (text.size() > 1 && text[0] >= 'A' && text[0] <= 'Z' && text[1] >= 'a' && text[1] <= 'z')
         text[0] = static_cast<char>(text[0] - 'A' + 'a');
@@ -33,6 +60,49 @@ std::string OneLine(std::string text) {
     while (!text.empty() && text.back() == ' ')
         text.pop_back();
     return text;
+}
+
+// Writes the text of --help or --version. Returns 0, or 1 with a line on err when it could not be written (a
+// closed pipe is not worth a message).
+int WriteAll(const std::string& text, std::FILE* out, std::FILE* err) {
+    errno = 0;
+    const bool written = std::fputs(text.c_str(), out) >= 0 && std::fflush(out) == 0;
+    if (written || errno == EPIPE) return 0;
+    std::fprintf(err, "nqueens: cannot write the output: %s\n", std::strerror(errno != 0 ? errno : EIO));
+    return 1;
+}
+
+// The option's number in min..max, or the line that says why the text is not one: too large, or not a whole
+// number of the range.
+std::string ReadOptionNumber(const std::string& option, const std::string& text, std::int64_t min,
+                             std::int64_t max, const std::string& range, std::int64_t& value) {
+    value = ReadWholeNumber(text, min, max);
+    if (value >= 0) return {};
+    const std::int64_t any = ReadWholeNumber(text, 0, INT64_MAX);
+    std::string digits = text;
+    std::erase_if(digits, [](char ch) { return ch == ' ' || ch == '\t'; });
+    const bool allDigits = !digits.empty() && std::all_of(digits.begin(), digits.end(),
+                                                          [](char ch) { return ch >= '0' && ch <= '9'; });
+    if (any > max || (any < 0 && allDigits))
+        return option + " " + digits + " is too large (at most " + std::to_string(max) + ")";
+    return option + " must be a whole number " + range + ", not '" + text + "'";
+}
+
+// argv with every "--option=" (an empty value after the sign) split into "--option" and "": CLI11 would
+// otherwise take the next argument as its value.
+std::vector<std::string> EmptyValuesSplit(int argc, const char* const* argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.size() > 3 && arg.starts_with("--") && arg.back() == '=' && arg.find('=') == arg.size() - 1) {
+            args.push_back(arg.substr(0, arg.size() - 1));
+            args.emplace_back();
+        } else {
+            args.push_back(arg);
+        }
+    }
+    std::reverse(args.begin(), args.end());  // CLI11 takes them last first
+    return args;
 }
 
 // What the command line says, as CLI11 read it: texts still to be checked.
@@ -50,7 +120,7 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
                   std::FILE* err) {
     CLI::App app("Searches the solutions of the n-queens problem. Without a command: opens the window.",
                  "nqueens");
-    app.set_version_flag("--version", version);
+    app.set_version_flag("--version", std::string("nqueens ") + version);
     app.require_subcommand(0, 1);
     app.add_flag("--board", args.Board, "open the window with the board window beside it");
 
@@ -69,7 +139,7 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
     count->add_option("--jobs", args.JobsText, "worker threads (default: all hardware threads)")
         ->type_name("J");
     count->add_flag("--unique", args.Unique,
-                    "count solutions up to rotation and reflection (not with --fixed)");
+                    "count solutions up to rotation and reflection (not with fixed queens)");
     CLI::App* list = app.add_subcommand("list", "print the solutions, one per line, in the window's order");
     addN(list);
     addFixed(list);
@@ -90,20 +160,72 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
         "Examples:\n  nqueens count 14 --jobs 2\n  nqueens list 8 --fixed 3:5,6:1\n  nqueens first 32\n"
         "  nqueens split 16 --depth 2 > parts.txt");
 
+    // Extras and repeated options are allowed here and told apart below, in words of our own.
+    app.allow_extras();
+    for (CLI::App* command : {count, list, first, split}) {
+        command->allow_extras();
+        for (CLI::Option* option : command->get_options())
+            option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    }
+    std::vector<std::string> reversed = EmptyValuesSplit(argc, argv);
     try {
-        app.parse(argc, argv);
+        app.parse(reversed);
     } catch (const CLI::Success& e) {  // --help or --version
         std::ostringstream o, m;
         app.exit(e, o, m);
-        std::fputs(o.str().c_str(), out);
-        return 0;
+        return WriteAll(o.str(), out, err);
+    } catch (const CLI::ArgumentMismatch& e) {  // "--fixed: 1 required QUEENS missing" and the like
+        const std::string what = e.what();
+        const std::string option = what.substr(0, what.find(':'));
+        if (option.starts_with("--"))
+            return UsageError(err, option + " needs a value after it (see nqueens --help)");
+        return UsageError(err, OneLine(what) + " (see nqueens --help)");
     } catch (const CLI::ParseError& e) {
         return UsageError(err, OneLine(e.what()) + " (see nqueens --help)");
     }
+    CLI::App* chosen = nullptr;
     for (CLI::App* command : {count, list, first, split}) {
-        if (!command->parsed()) continue;
-        args.Command = command->get_name();
-        args.HasFixed = command->count("--fixed") > 0;
+        if (command->parsed()) chosen = command;
+    }
+    for (CLI::App* scope : {&app, chosen}) {
+        if (scope == nullptr) continue;
+        for (const CLI::Option* option : scope->get_options()) {
+            if (option->count() > 1) return UsageError(err, option->get_name() + " is given twice");
+        }
+    }
+    std::vector<std::string> extras = app.remaining();
+    if (chosen != nullptr) {
+        const std::vector<std::string> more = chosen->remaining();
+        extras.insert(extras.begin(), more.begin(), more.end());
+    }
+    if (!extras.empty()) {
+        const std::string& extra = extras.front();
+        const std::string option = extra.substr(0, extra.find('='));
+        std::string owners;  // the commands that have the option
+        for (CLI::App* command : {count, list, first, split}) {
+            if (command != chosen && command->get_option_no_throw(option) != nullptr)
+                owners += (owners.empty() ? "" : ", ") + command->get_name();
+        }
+        if (chosen == nullptr) {
+            if (!extra.starts_with("-"))
+                return UsageError(
+                    err, "unknown command '" + extra +
+                             "' (the commands are count, list, first and split; see nqueens --help)");
+            if (!owners.empty())
+                return UsageError(err, option + " belongs to a command: " + owners + " (see nqueens --help)");
+            return UsageError(err, "unknown option " + extra + " (see nqueens --help)");
+        }
+        const std::string name = chosen->get_name();
+        if (!extra.starts_with("-"))
+            return UsageError(err, name + " takes one N; '" + extra + "' is one too many");
+        if (!owners.empty())
+            return UsageError(
+                err, name + " has no " + option + "; it belongs to " + owners + " (see nqueens --help)");
+        return UsageError(err, name + " has no " + option + " option (see nqueens --help)");
+    }
+    if (chosen != nullptr) {
+        args.Command = chosen->get_name();
+        args.HasFixed = chosen->count("--fixed") > 0;
     }
     args.HasJobs = count->count("--jobs") > 0;
     args.HasLimit = list->count("--limit") > 0;
@@ -114,48 +236,45 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
 
 CommandLineOutcome RunCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
                                   const char* version) {
+    // A closed pipe shows as a failed write (EPIPE), which ends the output quietly, not as a signal.
+    std::signal(SIGPIPE, SIG_IGN);
     Arguments args;
     if (const int status = ReadArguments(argc, argv, version, args, out, err); status >= 0)
         return {.ExitStatus = status};
     if (args.Command.empty()) return {.OpenWindow = true, .BoardWindow = args.Board};
     if (args.Board) return {.ExitStatus = UsageError(err, "--board opens the window and takes no command")};
 
-    // A closed pipe shows as a failed write (EPIPE), which ends the output quietly, not as a signal.
-    std::signal(SIGPIPE, SIG_IGN);
     const ProblemOrError problem = ReadProblem(args.NText, args.FixedText);
     if (!problem.Error.empty()) return {.ExitStatus = UsageError(err, problem.Error)};
     const Problem& p = problem.Value;
 
     if (args.Command == "count") {
-        if (args.Unique && args.HasFixed)
+        // An empty list fixes nothing, wherever it comes from: --unique takes it.
+        if (args.Unique && !p.Fixed.empty())
             return {
                 .ExitStatus = UsageError(
                     err, "--unique counts whole boards up to rotation and reflection; it refuses --fixed")};
         std::int64_t jobs = std::max(1u, std::thread::hardware_concurrency());
         if (args.HasJobs) {
-            jobs = ReadWholeNumber(args.JobsText, 1, kMaxJobs);
-            if (jobs < 0)
-                return {.ExitStatus =
-                            UsageError(err, "--jobs must be a whole number from 1 to " +
-                                                std::to_string(kMaxJobs) + ", not '" + args.JobsText + "'")};
+            const std::string error = ReadOptionNumber("--jobs", args.JobsText, 1, kMaxJobs,
+                                                       "from 1 to " + std::to_string(kMaxJobs), jobs);
+            if (!error.empty()) return {.ExitStatus = UsageError(err, error)};
         }
         return {.ExitStatus = RunCount(p, args.Unique, static_cast<int>(jobs), out, err)};
     }
     if (args.Command == "list") {
         std::int64_t limit = INT64_MAX;
         if (args.HasLimit) {
-            limit = ReadWholeNumber(args.LimitText, 0, INT64_MAX);
-            if (limit < 0)
-                return {.ExitStatus = UsageError(
-                            err, "--limit must be a whole number 0 or more, not '" + args.LimitText + "'")};
+            const std::string error =
+                ReadOptionNumber("--limit", args.LimitText, 0, INT64_MAX, "0 or more", limit);
+            if (!error.empty()) return {.ExitStatus = UsageError(err, error)};
         }
         return {.ExitStatus = RunList(p, limit, out, err)};
     }
     if (args.Command == "first") return {.ExitStatus = RunFirst(p, out, err)};
-    const std::int64_t depth = ReadWholeNumber(args.DepthText, 0, INT64_MAX);
-    if (depth < 0)
-        return {.ExitStatus = UsageError(
-                    err, "--depth must be a whole number 0 or more, not '" + args.DepthText + "'")};
+    std::int64_t depth = 0;
+    const std::string error = ReadOptionNumber("--depth", args.DepthText, 0, INT64_MAX, "0 or more", depth);
+    if (!error.empty()) return {.ExitStatus = UsageError(err, error)};
     return {.ExitStatus = RunSplit(p, depth, out, err)};
 }
 

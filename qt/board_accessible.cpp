@@ -1,11 +1,15 @@
-// The board's accessible table: n rows and n columns of cells that answer the press action like a click.
+// The board window's accessibility: the window, its status line, and the board's table of n rows and n
+// columns of cells that answer the press action like a click.
 #include "qt/board_accessible.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QLabel>
+#include <algorithm>
 #include <map>
 
 #include "qt/board_canvas.h"
+#include "qt/board_status.h"
 
 namespace nq {
 
@@ -22,6 +26,16 @@ QString CellName(const BoardPicture& picture, int column, int row) {
         }
     }
     return name;
+}
+
+// What is wrong with the cell's column, read after the name: its queen attacks another, or its entry names no
+// row of the board. Empty when nothing is.
+QString CellFault(const BoardPicture& picture, int column, int row) {
+    if (column < 1 || column > picture.N || !picture.Conflict[column]) return {};
+    if (picture.Row[column] == row) return QStringLiteral("this queen attacks another queen");
+    if (picture.Row[column] == 0)
+        return QStringLiteral("the entry of column %1 is not a row from 1 to %2").arg(column).arg(picture.N);
+    return {};
 }
 
 class BoardCell final : public QAccessibleInterface,
@@ -41,8 +55,10 @@ class BoardCell final : public QAccessibleInterface,
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QString text(QAccessible::Text t) const override {
-        if (!isValid() || t != QAccessible::Name) return {};
-        return CellName(canvas_->Picture(), column_ + 1, row_ + 1);
+        if (!isValid()) return {};
+        if (t == QAccessible::Name) return CellName(canvas_->Picture(), column_ + 1, row_ + 1);
+        if (t == QAccessible::Description) return CellFault(canvas_->Picture(), column_ + 1, row_ + 1);
+        return {};
     }
     void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
@@ -74,7 +90,11 @@ class BoardCell final : public QAccessibleInterface,
     int rowExtent() const override { return 1; }
     QAccessibleInterface* table() const override { return parent(); }
 
-    QStringList actionNames() const override { return {pressAction()}; }
+    // A press only while a click would type into the entry row.
+    QStringList actionNames() const override {
+        if (!isValid() || !canvas_->Picture().Editable) return {};
+        return {pressAction()};
+    }
     void doAction(const QString& name) override {
         if (name == pressAction() && isValid()) canvas_->Activate(column_ + 1, row_ + 1);
     }
@@ -170,11 +190,72 @@ class BoardTable final : public QAccessibleWidget, public QAccessibleTableInterf
     mutable int cellsFor_ = 0;
 };
 
+// The board window: a window (not a plain client area), named by its title.
+class BoardWindowAccessible final : public QAccessibleWidget {
+  public:
+    explicit BoardWindowAccessible(QWidget* window) : QAccessibleWidget(window, QAccessible::Window) {}
+};
+
+// The status line: its text is its name (changes are announced as name changes, which QLabel sends while it
+// has no accessible name of its own) and its text interface; the description says what the line is.
+class StatusAccessible final : public QAccessibleWidget, public QAccessibleTextInterface {
+  public:
+    explicit StatusAccessible(QLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name || t == QAccessible::Value) return Label()->text();
+        return QAccessibleWidget::text(t);
+    }
+
+    void selection(int selectionIndex, int* startOffset, int* endOffset) const override {
+        *startOffset = *endOffset = 0;
+        if (selectionIndex != 0 || !Label()->hasSelectedText()) return;
+        *startOffset = Label()->selectionStart();
+        *endOffset = *startOffset + static_cast<int>(Label()->selectedText().size());
+    }
+    int selectionCount() const override { return Label()->hasSelectedText() ? 1 : 0; }
+    void addSelection(int startOffset, int endOffset) override { setSelection(0, startOffset, endOffset); }
+    void removeSelection(int) override { Label()->setSelection(0, 0); }
+    void setSelection(int, int startOffset, int endOffset) override {
+        const int size = characterCount();
+        const int start = std::clamp(startOffset, 0, size);
+        Label()->setSelection(start, std::clamp(endOffset, start, size) - start);
+    }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QString text(int startOffset, int endOffset) const override {
+        const QString all = Label()->text();
+        const qsizetype start = std::clamp<qsizetype>(startOffset, 0, all.size());
+        const qsizetype end = std::clamp<qsizetype>(endOffset, start, all.size());
+        return all.mid(start, end - start);
+    }
+    int characterCount() const override { return static_cast<int>(Label()->text().size()); }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int* startOffset, int* endOffset) const override {
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return {};
+    }
+
+  private:
+    QLabel* Label() const { return static_cast<QLabel*>(widget()); }
+};
+
 }  // namespace
 
 QAccessibleInterface* BoardAccessibleFactory(const QString& className, QObject* object) {
     if (className == QLatin1String("nq::BoardCanvas") && object != nullptr && object->isWidgetType())
         return new BoardTable(static_cast<BoardCanvas*>(object));
+    if (className == QLatin1String("nq::BoardWindow") && object != nullptr && object->isWidgetType())
+        return new BoardWindowAccessible(static_cast<QWidget*>(object));
+    if (className == QLatin1String("nq::BoardStatus") && object != nullptr && object->isWidgetType())
+        return new StatusAccessible(static_cast<QLabel*>(object));
     return nullptr;
 }
 

@@ -1,4 +1,5 @@
-// The accessibility of the board canvas: a table of n x n named cells whose press action acts as a click.
+// The accessibility of the board window: the window's role, the status line's text, and the board canvas as a
+// table of n x n named cells whose press action acts as a click.
 #pragma once
 
 #include <QAccessibleInterface>
@@ -8,7 +9,8 @@ class QObject;
 
 namespace nq {
 
-// Installed once with QAccessible::installFactory: the table for a BoardCanvas, nullptr for anything else.
+// Installed once with QAccessible::installFactory: the table for a BoardCanvas, a window for the BoardWindow,
+// a text for its BoardStatus; nullptr for anything else.
 QAccessibleInterface* BoardAccessibleFactory(const QString& className, QObject* object);
 
 }  // namespace nq

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "qt/readable_ink.h"
+
 namespace nq {
 namespace {
 
@@ -98,12 +100,18 @@ QImage BoardCanvas::Image(const BoardPicture& picture, QSize size, double ratio)
 }
 
 BoardCanvas::BoardCanvas(Form1& form, const BoardWatcher& watcher, QWidget* parent)
-    : QWidget(parent), form_(form), watcher_(watcher) {
+    : QWidget(parent), form_(form), watcher_(watcher), announcer_(this) {
     setFocusPolicy(Qt::StrongFocus);
     setObjectName(QStringLiteral("board"));
     setAccessibleName(QStringLiteral("board"));
-    setMinimumSize(160, 160);
+    setMinimumSize(MinimumFor(0));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+QSize BoardCanvas::MinimumFor(int n) {
+    // Squares of 10 pixels or more beside a band for the numbers; never below the room the hint needs.
+    const int side = std::max(240, 10 * n + 40);
+    return {side, side};
 }
 
 QRectF BoardCanvas::SquareRect(QSize size, int n, int column, int row) {
@@ -122,14 +130,15 @@ QPoint BoardCanvas::SquareAt(QSize size, int n, QPointF at) {
 }
 
 void BoardCanvas::Paint(QPainter& painter, QSize size, const BoardPicture& picture, QPoint focus,
-                        bool showFocus) {
-    PaintBoard(painter, size, picture);
+                        bool showFocus, QColor paper) {
+    PaintBoard(painter, size, picture, paper);
     PaintQueens(painter, size, picture, nullptr);
     if (showFocus) PaintFocus(painter, size, picture.N, focus);
 }
 
-void BoardCanvas::PaintBoard(QPainter& painter, QSize size, const BoardPicture& picture) {
+void BoardCanvas::PaintBoard(QPainter& painter, QSize size, const BoardPicture& picture, QColor paper) {
     painter.setRenderHint(QPainter::Antialiasing);
+    const QColor ink = ReadableInk(paper, QColor(40, 40, 40));
     const int n = picture.N;
     const Layout layout = LayoutFor(size, n);
     if (n < 1) {
@@ -138,7 +147,7 @@ void BoardCanvas::PaintBoard(QPainter& painter, QSize size, const BoardPicture& 
         painter.setPen(QPen(kDarkSquare, 2));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(frame);
-        painter.setPen(QColor(80, 80, 80));
+        painter.setPen(ink);
         painter.drawText(
             frame.adjusted(10, 10, -10, -10), Qt::AlignCenter | Qt::TextWordWrap,
             QStringLiteral("Type n in the main window and press \"test\"; the board appears here."));
@@ -150,21 +159,39 @@ void BoardCanvas::PaintBoard(QPainter& painter, QSize size, const BoardPicture& 
     QFont font = painter.font();
     font.setPixelSize(static_cast<int>(std::clamp(std::min(layout.Band, side) * 0.55, 7.0, 16.0)));
     painter.setFont(font);
+    // Where a number is wider (or taller) than a square, only every 2nd, 5th or 10th is written (and 1): the
+    // numbers never run together.
+    const QFontMetricsF metrics(font);
+    const auto stepFor = [side](double extent) {
+        for (int step : {1, 2, 5, 10}) {
+            if (step * side >= extent) return step;
+        }
+        return 10;
+    };
+    const int columnStep = stepFor(metrics.horizontalAdvance(QString::number(n)) + 3);
+    const int rowStep = stepFor(metrics.height());
+    const auto written = [](int i, int step) { return step == 2 ? i % 2 == 1 : i == 1 || i % step == 0; };
     for (int i = 1; i <= n; ++i) {
         const QRectF top(board.left() + (i - 1) * side, board.top() - layout.Band, side, layout.Band);
         const QRectF left(board.left() - layout.Band, board.top() + (i - 1) * side, layout.Band - 3, side);
-        if (picture.Conflict[i] && picture.Row[i] == 0) {
+        const bool noRow = picture.Conflict[i] && picture.Row[i] == 0;
+        const QRectF topText =
+            top.adjusted(-side * 2, 0, side * 2, 0);  // room for a number wider than a square
+        if (noRow) {
             // An entry outside 1..n has no square: its column number says so.
             painter.setPen(Qt::NoPen);
             painter.setBrush(kConflict);
             painter.drawRoundedRect(top.adjusted(1, 2, -1, -2), 3, 3);
             painter.setPen(Qt::white);
         } else {
-            painter.setPen(QColor(40, 40, 40));
+            painter.setPen(ink);
         }
-        painter.drawText(top, Qt::AlignCenter, QString::number(i));
-        painter.setPen(QColor(40, 40, 40));
-        painter.drawText(left, Qt::AlignRight | Qt::AlignVCenter, QString::number(i));
+        // A column whose entry names no row keeps its number however thin they are.
+        if (noRow || written(i, columnStep)) painter.drawText(topText, Qt::AlignCenter, QString::number(i));
+        painter.setPen(ink);
+        if (written(i, rowStep))
+            painter.drawText(left.adjusted(0, -side * 2, 0, side * 2), Qt::AlignRight | Qt::AlignVCenter,
+                             QString::number(i));
     }
 
     painter.setPen(Qt::NoPen);
@@ -267,7 +294,7 @@ void BoardCanvas::paintEvent(QPaintEvent* event) {
         background_.setDevicePixelRatio(ratio);
         background_.fill(palette().color(QPalette::Window));
         QPainter painter(&background_);
-        PaintBoard(painter, size(), picture);
+        PaintBoard(painter, size(), picture, palette().color(QPalette::Window));
     }
     QPainter painter(this);
     // Copied rectangle by rectangle in bands of a few dozen lines: the raster engine hands larger or clipped
@@ -288,6 +315,8 @@ void BoardCanvas::paintEvent(QPaintEvent* event) {
 
 void BoardCanvas::Repaint(const BoardPicture& before) {
     const BoardPicture& now = Picture();
+    announcer_.Changed(before, now);
+    if (before.N != now.N) setMinimumSize(MinimumFor(now.N));
     if (before.N != now.N || before.Attacked != now.Attacked || before.Conflict != now.Conflict) {
         update();
         return;

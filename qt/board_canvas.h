@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 
+#include "qt/board_announcer.h"
 #include "window/board_picture.h"
 
 class QPainter;
@@ -34,12 +35,15 @@ class BoardCanvas : public QWidget {
     BoardCanvas(Form1& form, const BoardWatcher& watcher, QWidget* parent);
 
     // Paints `picture` into a rectangle of `size` at the painter's origin: for the widget, a saved picture
-    // and the clipboard. focus.x() is a column, focus.y() a row; drawn only when showFocus.
+    // and the clipboard. focus.x() is a column, focus.y() a row; drawn only when showFocus. `paper` is the
+    // background the painter's device shows around the board: the numbers and the hint take an ink that reads
+    // on it at 4.5:1 or more.
     static void Paint(QPainter& painter, QSize size, const BoardPicture& picture, QPoint focus,
-                      bool showFocus);
+                      bool showFocus, QColor paper = Qt::white);
     // The parts of Paint: the board with its numbers, shading and conflict marks; the queens (from `sprites`
     // when given); the focus square.
-    static void PaintBoard(QPainter& painter, QSize size, const BoardPicture& picture);
+    static void PaintBoard(QPainter& painter, QSize size, const BoardPicture& picture,
+                           QColor paper = Qt::white);
     static void PaintQueens(QPainter& painter, QSize size, const BoardPicture& picture,
                             QueenSprites* sprites);
     static void PaintFocus(QPainter& painter, QSize size, int n, QPoint focus);
@@ -56,6 +60,7 @@ class BoardCanvas : public QWidget {
     bool Activate(int column, int row);
     QPoint FocusSquare() const { return focus_; }
     const BoardPicture& Picture() const { return watcher_.Picture(); }
+    const BoardAnnouncer& Announcer() const { return announcer_; }
     // Keeps the focus square on the board after n changed.
     void ClampFocus();
     // Schedules the repaint of what differs between `before` and the picture now: the columns whose queen
@@ -63,6 +68,8 @@ class BoardCanvas : public QWidget {
     void Repaint(const BoardPicture& before);
 
     QSize sizeHint() const override { return {440, 440}; }
+    // The smallest canvas on which a board of n keeps its squares, queens and numbers legible.
+    static QSize MinimumFor(int n);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -87,6 +94,7 @@ class BoardCanvas : public QWidget {
     QPixmap background_;
     BackgroundKey backgroundKey_;
     QueenSprites sprites_;
+    BoardAnnouncer announcer_;
 };
 
 }  // namespace nq

@@ -29,13 +29,12 @@
 #include <chrono>
 #include <cmath>
 #include <map>
-#ifdef NQ_HAVE_SVG
-#include <QSvgGenerator>
-#endif
 
 #include "qt/board_accessible.h"
 #include "qt/board_canvas.h"
+#include "qt/board_status.h"
 #include "qt/launcher_progress.h"
+#include "qt/picture_file.h"
 #include "qt/plain_progress_bar.h"
 #include "qt/qt_view.h"
 
@@ -65,12 +64,7 @@ BoardWindow::BoardWindow(Form1& form, QtView& view)
     setAttribute(Qt::WA_QuitOnClose, false);  // the main window alone decides when the program ends
 
     canvas_ = new BoardCanvas(form_, watcher_, this);
-    status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("boardStatus"));
-    status_->setAccessibleName(QStringLiteral("board status"));
-    status_->setTextFormat(Qt::PlainText);
-    status_->setWordWrap(true);
-    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status_ = new BoardStatus(this);
     progress_ = new PlainProgressBar(this);
     progress_->setObjectName(QStringLiteral("boardProgress"));
     progress_->setAccessibleName(QStringLiteral("share of the search done"));
@@ -89,8 +83,7 @@ BoardWindow::BoardWindow(Form1& form, QtView& view)
     toggle_->setShortcutContext(Qt::WindowShortcut);
     connect(toggle_, &QAction::triggered, this, [this] { Toggle(); });
     auto* copyPosition = new QAction(QStringLiteral("Copy position"), this);
-    connect(copyPosition, &QAction::triggered, this,
-            [this] { QGuiApplication::clipboard()->setText(QString::fromStdString(DisplayRowText(form_))); });
+    connect(copyPosition, &QAction::triggered, this, [this] { CopyDisplayRow(); });
     // F2 in the main window, and its context menu: "Board" and "Copy position".
     view_.addAction(toggle_);
     view_.addAction(copyPosition);
@@ -165,49 +158,33 @@ void BoardWindow::Refresh() {
     }
 }
 
+void BoardWindow::CopyDisplayRow() {
+    const std::string text = DisplayRowText(form_);
+    if (!text.empty()) QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
 void BoardWindow::CopyPosition() {
     const BoardPicture& picture = watcher_.Picture();
+    if (picture.N < 1) return;  // no board (start-up, reset): nothing to copy
     auto* mime = new QMimeData;
     mime->setText(QString::fromStdString(PositionText(picture)));
     mime->setImageData(BoardCanvas::Image(picture, canvas_->size(), canvas_->devicePixelRatio()));
     QGuiApplication::clipboard()->setMimeData(mime);
 }
 
-bool BoardWindow::SavePicture(const QString& path) {
-    const BoardPicture& picture = watcher_.Picture();
-    const QSize size = canvas_->size();
-#ifdef NQ_HAVE_SVG
-    if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
-        QSvgGenerator svg;
-        svg.setFileName(path);
-        svg.setSize(size);
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(QStringLiteral("n-queens board"));
-        QPainter painter;
-        if (!painter.begin(&svg)) return false;
-        painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
-        BoardCanvas::Paint(painter, size, picture, {}, false);
-        return painter.end() && QFileInfo(path).size() > 0;
-    }
-#endif
-    return BoardCanvas::Image(picture, size, 2).save(path, "PNG");
+bool BoardWindow::SavePicture(const QString& path, QString* why) {
+    const QString error = WriteBoardPicture(watcher_.Picture(), canvas_->size(), path);
+    if (why != nullptr) *why = error;
+    return error.isEmpty();
 }
 
 void BoardWindow::AskAndSave() {
-    QString filters = QStringLiteral("PNG picture (*.png)");
-#ifdef NQ_HAVE_SVG
-    filters += QStringLiteral(";;SVG drawing (*.svg)");
-#endif
-    QString chosen;
-    QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Save picture"),
-                                     QDir::home().filePath(QStringLiteral("board.png")), filters, &chosen);
-    if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += chosen.contains(QLatin1String("svg")) ? QStringLiteral(".svg") : QStringLiteral(".png");
-    if (!SavePicture(path))
-        QMessageBox::warning(this, QStringLiteral("Save picture"),
-                             QStringLiteral("The picture could not be written to %1.").arg(path));
+    const QString path = AskPicturePath(this);
+    QString why;
+    if (!path.isEmpty() && !SavePicture(path, &why))
+        QMessageBox::warning(
+            this, QStringLiteral("Save picture"),
+            QStringLiteral("The picture was not saved to %1:\n%2").arg(QDir::toNativeSeparators(path), why));
 }
 
 void BoardWindow::Remember() {

@@ -36,11 +36,11 @@ class BoardWindow : public QWidget {
     // Shows the window when hidden, hides it when shown.
     void Toggle();
     // The board's position to the clipboard: as text ("r1 r2 ... rn", 0 for an empty column) and as a
-    // picture.
+    // picture; nothing while there is no board.
     void CopyPosition();
-    // Writes the picture of the board: SVG when the file name ends in .svg (and Qt SVG was found), PNG
-    // otherwise. Returns false when the file could not be written.
-    bool SavePicture(const QString& path);
+    // Writes the picture of the board in the type of the name's extension (picture_file.h). Returns false,
+    // with the reason in `why` when given, when the file was not written.
+    bool SavePicture(const QString& path, QString* why = nullptr);
 
     BoardCanvas* Canvas() const { return canvas_; }
     QLabel* StatusLine() const { return status_; }
@@ -60,6 +60,8 @@ class BoardWindow : public QWidget {
 
   private:
     void AskAndSave();
+    // The main window's "Copy position": its display row as text; nothing while there is no board.
+    void CopyDisplayRow();
     void Remember();
 
     Form1& form_;

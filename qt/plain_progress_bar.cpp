@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "qt/readable_ink.h"
+
 namespace nq {
 
 void PlainProgressBar::paintEvent(QPaintEvent*) {
@@ -18,7 +20,13 @@ void PlainProgressBar::paintEvent(QPaintEvent*) {
     QRect done = frame.adjusted(1, 1, 0, 0);
     done.setWidth(static_cast<int>(std::lround(done.width() * std::clamp(share, 0.0, 1.0))));
     painter.fillRect(done, palette().color(QPalette::Highlight));
-    painter.setPen(palette().color(QPalette::Text));
+    // The text in the ink that reads on each part: on the bar done and on the rest.
+    painter.setClipRect(done);
+    painter.setPen(
+        ReadableInk(palette().color(QPalette::Highlight), palette().color(QPalette::HighlightedText)));
+    painter.drawText(frame, Qt::AlignCenter, text());
+    painter.setClipRect(QRect(done.right() + 1, frame.top(), frame.width(), frame.height() + 1));
+    painter.setPen(ReadableInk(palette().color(QPalette::Base), palette().color(QPalette::Text)));
     painter.drawText(frame, Qt::AlignCenter, text());
 }
 

@@ -25,6 +25,28 @@ std::string Count(std::int64_t solutions) {
     return solutions == 1 ? std::string("1 solution") : Decimal(solutions) + " solutions";
 }
 
+// True after start-up and after a reset until the next test: no n accepted, or the board cleared (no row
+// free, no fixed column; any test that reads an n frees a row or fixes a column).
+bool NoBoardAccepted(const Form1& form) {
+    const std::int32_t n = form.BoardSize;
+    if (n < 1 || n > kMaxBoardSize) return true;
+    if (form.Running() || form.Text2.Text != kStateTestInput) return false;
+    for (std::int32_t k = 1; k <= n; ++k) {
+        if (form.RowFree[k] != 0 || form.FixedColumn[k] != 0) return false;
+    }
+    return true;
+}
+
+// ", <what> in column 1, 3" for the columns where `has` holds, or "".
+template <class Has>
+std::string ColumnsWhere(std::int32_t n, const char* what, Has has) {
+    std::string columns;
+    for (std::int32_t c = 1; c <= n; ++c) {
+        if (has(c)) columns += (columns.empty() ? "" : ", ") + Decimal(c);
+    }
+    return columns.empty() ? columns : std::string(what) + " in column " + columns;
+}
+
 }  // namespace
 
 double ProgressEstimate::ShareOf(const Board& board) {
@@ -75,6 +97,7 @@ std::string PositionText(const BoardPicture& picture) {
 
 std::string DisplayRowText(const Form1& form) {
     std::string text;
+    if (NoBoardAccepted(form)) return text;
     for (std::int32_t c = 1; c <= form.BoardSize; ++c) {
         if (c > 1) text += ' ';
         const std::int32_t row = ReadNumber(form.Text8[c - 1].Text);
@@ -130,7 +153,7 @@ void BoardWatcher::TakeRows(const Form1& form, bool fromDisplayRow) {
 
 std::string BoardWatcher::RunFigures(const Form1& form, double seconds) const {
     const double elapsed = seconds - runStart_;
-    std::string text = ", " + Count(form.SolutionCount) + ", " + FormatDuration(elapsed, 1);
+    std::string text = ", " + Count(form.SolutionCount) + ", " + FormatDuration(elapsedBefore_ + elapsed, 1);
     if (elapsed >= 1.0) {
         const double rate = static_cast<double>(form.SolutionCount - countAtStart_) / elapsed;
         text += ", " + Decimal(std::llround(rate)) + " solutions/s";
@@ -153,10 +176,11 @@ const BoardPicture& BoardWatcher::Take(const Form1& form, double seconds) {
         phase = BoardPhase::Running;
     } else if (state == kStateFinished) {
         phase = BoardPhase::Finished;
-    } else if (form.BoardSize < 1 || form.BoardSize > kMaxBoardSize) {
+    } else if (NoBoardAccepted(form)) {
         phase = BoardPhase::NoBoard;
     }
 
+    if (before == BoardPhase::Running && phase != BoardPhase::Running) elapsedBefore_ += seconds - runStart_;
     const BoardPicture last = picture_;
     picture_ = BoardPicture{};
     BoardPicture& p = picture_;
@@ -175,18 +199,22 @@ const BoardPicture& BoardWatcher::Take(const Form1& form, double seconds) {
             }
             TakeEntryRow(form);
             {
-                std::string columns;
-                for (std::int32_t c = 1; c <= p.N; ++c) {
-                    if (p.Conflict[c]) columns += (columns.empty() ? "" : ", ") + Decimal(c);
-                }
-                if (!columns.empty()) p.Status += ", conflict in column " + columns;
+                // Queens that attack each other, and entries that name no row (outside 1..n, not a number).
+                const std::string attacks = ColumnsWhere(
+                    p.N, "conflict", [&](std::int32_t c) { return p.Conflict[c] && p.Row[c] != 0; });
+                const std::string offBoard = ColumnsWhere(
+                    p.N, "not a row", [&](std::int32_t c) { return p.Conflict[c] && p.Row[c] == 0; });
+                if (!attacks.empty()) p.Status += ", " + attacks;
+                if (!offBoard.empty()) p.Status += (attacks.empty() ? ", " : "; ") + offBoard;
             }
             break;
         case BoardPhase::Running:
             if (before != BoardPhase::Running) {
                 // A continuation goes on from the stop it was last seen at; anything else is a new search.
-                if (before != BoardPhase::Stopped || last.N != p.N || form.SolutionCount < countAtStart_)
+                if (before != BoardPhase::Stopped || last.N != p.N || form.SolutionCount < countAtStart_) {
                     progress_.Restart();
+                    elapsedBefore_ = 0.0;
+                }
                 runStart_ = seconds;
                 countAtStart_ = form.SolutionCount;
                 shareAtStart_ = progress_.Value();

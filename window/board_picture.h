@@ -21,7 +21,7 @@ enum class QueenKind : std::uint8_t {
 
 // Which of the window's rows the picture follows.
 enum class BoardPhase : std::uint8_t {
-    NoBoard,   // no n accepted yet: an empty frame
+    NoBoard,   // no n accepted (start-up, reset): an empty frame
     Entry,     // before a search: the entry row as typed
     Running,   // a search runs: its current placement
     Stopped,   // at a solution or interrupted: the display row
@@ -70,7 +70,8 @@ struct BoardPicture {
 // The position of a picture as text: the rows of columns 1..N separated by single blanks, 0 for an empty
 // column.
 std::string PositionText(const BoardPicture& picture);
-// The same for the display row of the window (columns 1..BoardSize), as the main window shows it.
+// The same for the display row of the window (columns 1..BoardSize), as the main window shows it; empty
+// while no n is accepted (after start-up or a reset).
 std::string DisplayRowText(const Form1& form);
 
 // Takes pictures of one window over its life, remembering what a run started with (its clock, count and
@@ -97,6 +98,7 @@ class BoardWatcher {
     ProgressEstimate progress_;
     double figuresAt_ = 0.0;
     double runStart_ = 0.0;
+    double elapsedBefore_ = 0.0;  // seconds of the search's earlier runs (before its last continue)
     double shareAtStart_ = 0.0;
     std::int64_t countAtStart_ = 0;
     bool haveQueens_ = false;  // picture_ holds a position taken from the board or the display row

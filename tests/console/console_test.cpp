@@ -215,14 +215,14 @@ TEST(ConsoleErrors, EachFaultGetsItsOneLineMessage) {
         {{"list", "8", "--fixed", "1:1,1:3"}, "nqueens: --fixed: column 1 is given twice (1:1 and 1:3)"},
         {{"count", "8", "--fixed", "5:1,2:4"},
          "nqueens: --fixed: the queens on 5:1 and 2:4 attack each other"},
-        {{"count", "8", "--bogus"}, "nqueens: the following argument was not expected: --bogus"},
+        {{"count", "8", "--bogus"}, "nqueens: count has no --bogus option"},
         {{"count", "8", "--unique", "--fixed", "1:1"},
          "nqueens: --unique counts whole boards up to rotation"},
         {{"count", "8", "--jobs", "0"}, "nqueens: --jobs must be a whole number from 1 to 1024, not '0'"},
         {{"list", "8", "--limit", "-1"}, "nqueens: --limit must be a whole number 0 or more, not '-1'"},
         {{"split", "8"}, "nqueens: --depth is required"},
         {{"split", "8", "--depth", "x"}, "nqueens: --depth must be a whole number 0 or more, not 'x'"},
-        {{"solve", "8"}, "nqueens: the following arguments were not expected: 8 solve"},
+        {{"solve", "8"}, "nqueens: unknown command 'solve'"},
         {{"--board", "count", "8"}, "nqueens: --board opens the window and takes no command"},
     };
     for (const auto& t : cases) {
@@ -231,6 +231,67 @@ TEST(ConsoleErrors, EachFaultGetsItsOneLineMessage) {
         EXPECT_EQ(o.Out, "") << t.Message;
         EXPECT_EQ(o.Err.rfind(t.Message, 0), 0u) << o.Err;
         EXPECT_EQ(Lines(o.Err).size(), 1u) << o.Err;
+    }
+}
+
+// What the user reads, whole: our own words for what CLI11 finds, one line whatever the input holds, the same
+// meaning for every way of writing an empty list. `Line` is standard error's for status 2, standard output's
+// otherwise.
+TEST(ConsoleMessages, AreWholeLinesOfOurOwn) {
+    const struct {
+        std::vector<std::string> Args;
+        int Status;
+        std::string Line;
+    } cases[] = {
+        {{"count", "8", "--fixed="}, 0, "92"},
+        {{"count", "8", "--fixed=", "--unique"}, 0, "12"},
+        {{"count", "8", "--fixed", "", "--unique"}, 0, "12"},
+        {{"list", "8", "--limit=", "--fixed", "1:1"},
+         2,
+         "nqueens: --limit must be a whole number 0 or more, not ''"},
+        {{"count", "8", "--fixed", "1:1", "--fixed", "2:3"}, 2, "nqueens: --fixed is given twice"},
+        {{"count", "8", "--unique", "--unique"}, 2, "nqueens: --unique is given twice"},
+        {{"list", "8", "--jobs", "2"},
+         2,
+         "nqueens: list has no --jobs; it belongs to count (see nqueens --help)"},
+        {{"first", "8", "--fixed"}, 2, "nqueens: --fixed needs a value after it (see nqueens --help)"},
+        {{"count", "8", "8"}, 2, "nqueens: count takes one N; '8' is one too many"},
+        {{"--limit", "2"}, 2, "nqueens: --limit belongs to a command: list (see nqueens --help)"},
+        {{"list", "8", "--limit", "99999999999999999999"},
+         2,
+         "nqueens: --limit 99999999999999999999 is too large (at most 9223372036854775807)"},
+        {{"count", "8", "--jobs", "1025"}, 2, "nqueens: --jobs 1025 is too large (at most 1024)"},
+        {{"count", "8", "--fixed", "1:2,3:1\r"},
+         2,
+         "nqueens: malformed --fixed '1:2,3:1\\r': expected column:row pairs separated by commas, like "
+         "3:5,6:1"},
+        {{"list", "8\n9"}, 2, "nqueens: N must be a whole number from 1 to 32, not '8\\n9'"},
+        {{"--version"}, 0, "nqueens 0.0.0"},
+    };
+    for (const auto& t : cases) {
+        const Outcome o = Nqueens(t.Args);
+        EXPECT_EQ(o.Status, t.Status) << t.Line;
+        EXPECT_EQ(t.Status == 2 ? o.Err : o.Out, t.Line + "\n");
+        EXPECT_EQ(t.Status == 2 ? o.Out : o.Err, "") << t.Line;
+    }
+}
+
+// --help and --version fail as the commands do when their output cannot be written.
+TEST(ConsoleMessages, AFailedWriteOfHelpOrVersionIsStatusOne) {
+    for (const char* option : {"--help", "--version"}) {
+        std::FILE* full = std::fopen("/dev/full", "w");
+        ASSERT_NE(full, nullptr);
+        char* errText = nullptr;
+        std::size_t errSize = 0;
+        std::FILE* err = open_memstream(&errText, &errSize);
+        const char* argv[] = {"nqueens", option};
+        const int status = console::RunCommandLine(2, argv, full, err, "0.0.0").ExitStatus;
+        std::fclose(full);
+        std::fclose(err);
+        const std::string message = errText;
+        std::free(errText);
+        EXPECT_EQ(status, 1) << option;
+        EXPECT_EQ(message, "nqueens: cannot write the output: No space left on device\n") << option;
     }
 }
 

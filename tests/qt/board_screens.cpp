@@ -1,13 +1,16 @@
 // Pictures of the board window in three states, for looking at it as a user would: n = 8 tested with a fixed
-// queen (and a typed entry in conflict), n = 8 at a solution, n = 32 during a run. Run on a real (virtual)
-// display:
-//   xvfb-run -a board_screens <folder>
+// queen (and a typed entry in conflict), n = 8 at a solution, n = 32 during a run; then at its smallest with
+// n = 20 and n = 32 during a run. With "dark" the desktop has a dark palette and the names end in _dark. Run
+// on a real (virtual) display:
+//   xvfb-run -a board_screens <folder> [dark]
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
 #include <QScreen>
+#include <QStyleFactory>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 
 #include "qt/board_canvas.h"
 #include "qt/board_window.h"
@@ -32,8 +35,26 @@ bool Grab(QWidget& window, const QString& path) {
 
 }  // namespace
 
+// A palette as a dark desktop theme sets it.
+QPalette DarkPalette() {
+    QPalette p;
+    const QColor window(53, 53, 53), base(35, 35, 35), text(238, 238, 236);
+    for (auto role : {QPalette::Window, QPalette::Button, QPalette::AlternateBase, QPalette::ToolTipBase})
+        p.setColor(role, window);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::ToolTipText,
+                      QPalette::BrightText, QPalette::HighlightedText})
+        p.setColor(role, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    return p;
+}
+
 int main(int argc, char* argv[]) {
+    const bool dark = argc > 2 && std::strcmp(argv[2], "dark") == 0;
+    if (dark) QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication app(argc, argv);
+    if (dark) QApplication::setPalette(DarkPalette());
+    const QString suffix = dark ? QStringLiteral("_dark.png") : QStringLiteral(".png");
     QApplication::setOrganizationName(QStringLiteral("nqueens-screens"));
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
     using nq::ControlName;
@@ -57,24 +78,41 @@ int main(int argc, char* argv[]) {
     form.Type(ControlName::Text7, 5, "2");
     form.Type(ControlName::Text7, 7, "3");
     Settle(300);
-    ok &= Grab(board, out.filePath(QStringLiteral("board_tested.png")));
+    ok &= Grab(board, out.filePath(QStringLiteral("board_tested") + suffix));
 
     form.Type(ControlName::Text7, 5, "");
     form.Type(ControlName::Text7, 7, "");
     form.Click(ControlName::Command1);
     form.Click(ControlName::Command2);
     Settle(300);
-    ok &= Grab(board, out.filePath(QStringLiteral("board_solution.png")));
+    ok &= Grab(board, out.filePath(QStringLiteral("board_solution") + suffix));
 
     form.InitialiseForm();
     form.Type(ControlName::Text1, -1, "32");
     form.Click(ControlName::Command1);
     form.ToggleCheck();
     QTimer::singleShot(2500, [&] {
-        ok &= Grab(board, out.filePath(QStringLiteral("board_running.png")));
+        ok &= Grab(board, out.filePath(QStringLiteral("board_running") + suffix));
         form.Click(ControlName::Command3);
     });
     form.Click(ControlName::Command2);
     Settle(300);
+
+    // At its smallest, during a run.
+    for (const char* n : {"20", "32"}) {
+        form.InitialiseForm();
+        form.Type(ControlName::Text1, -1, n);
+        form.Click(ControlName::Command1);
+        form.ToggleCheck();
+        board.resize(1, 1);
+        Settle(300);
+        const QString name = QStringLiteral("board_small_%1").arg(QLatin1String(n)) + suffix;
+        QTimer::singleShot(1500, [&, name] {
+            ok &= Grab(board, out.filePath(name));
+            form.Click(ControlName::Command3);
+        });
+        form.Click(ControlName::Command2);
+        Settle(300);
+    }
     return ok ? 0 : 1;
 }

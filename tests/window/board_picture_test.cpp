@@ -72,7 +72,9 @@ const StateRow kStates[] = {
          return b.Take(w.form, 0);
      },
      [] {
-         return std::string("n=5 edit | 1f! 2t! . 0t! 4t | start computation, conflict in column 1, 2, 4");
+         return std::string(
+             "n=5 edit | 1f! 2t! . 0t! 4t | start computation, conflict in column 1, 2; not a row in column "
+             "4");
      }},
     {"AcceptedQueenRetypedIsTyped",
      [](WindowScript& w, BoardWatcher& b) {
@@ -136,7 +138,14 @@ const StateRow kStates[] = {
          return b.Take(w.form, 0);
      },
      [] { return std::string("n=3 locked | . . . | computation finished, no solution"); }},
-    {"AfterResetAnEmptyEditableBoard",
+    {"EntriesThatAreNoRowAreNotConflicts",
+     [](WindowScript& w, BoardWatcher& b) {
+         w.Test("6");
+         w.TypeEntries({{1, "x"}, {2, "7"}, {4, "3"}});
+         return b.Take(w.form, 0);
+     },
+     [] { return std::string("n=6 edit | 0t! 0t! . 3t . . | start computation, not a row in column 1, 2"); }},
+    {"AfterResetNoBoardUntilTheNextTest",
      [](WindowScript& w, BoardWatcher& b) {
          w.Test("4", {{2, "4"}});
          w.Start();
@@ -145,7 +154,7 @@ const StateRow kStates[] = {
          w.Reset();
          return b.Take(w.form, 0);
      },
-     [] { return std::string("n=4 edit | . . . . | test input"); }},
+     [] { return std::string("n=0 edit | | test input: type n in the main window and press test"); }},
 };
 
 class BoardStates : public ::testing::TestWithParam<StateRow> {};
@@ -201,6 +210,29 @@ TEST(BoardPicture, RunFiguresRestBetweenUpdates) {
     EXPECT_EQ(pictures[1].Progress, pictures[0].Progress);
     EXPECT_EQ(status[3].rfind("computation is running, 0 solutions, 1.5 s, 0 solutions/s, about ", 0), 0u)
         << status[3];
+}
+
+// After a continue the elapsed time goes on from where the search was interrupted, as its count and share do.
+TEST(BoardPicture, ElapsedTimeCountsTheWholeSearch) {
+    WindowScript w;
+    BoardWatcher watcher;
+    w.Test("10", {{3, "1"}});
+    std::vector<std::string> status;
+    w.AtPump(1, [&] { watcher.Take(w.form, 100.0); });
+    w.AtPump(2, [&] { w.Break(); });
+    w.AtPump(3, [&] { status.push_back(watcher.Take(w.form, 110.0).Status); });
+    w.AtPump(4, [&] { status.push_back(watcher.Take(w.form, 111.0).Status); });
+    w.Start();
+    watcher.Take(w.form, 102.0);  // interrupted after two seconds
+    w.Start();                    // continue
+    ASSERT_EQ(status.size(), 2u);
+    EXPECT_EQ(status[0], "computation is running, 0 solutions, 2.0 s");
+    EXPECT_EQ(status[1].rfind("computation is running, 0 solutions, 3.0 s, 0 solutions/s", 0), 0u)
+        << status[1];
+    EXPECT_EQ(DisplayRowText(w.form).empty(), false);
+    w.Answer(kAnswerYes);
+    w.Reset();
+    EXPECT_EQ(DisplayRowText(w.form), "");  // nothing to copy after a reset
 }
 
 // ---- The progress estimate.
