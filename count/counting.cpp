@@ -1,4 +1,5 @@
-// Counting on a oneTBB arena: mirror symmetry for the whole board, subproblems taken one at a time.
+// Counting on a oneTBB arena: the unfinished tasks in a fixed shuffled order, one at a time per worker, each
+// timed by its thread's processor clock.
 #include "count/counting.h"
 
 #include <tbb/blocked_range.h>
@@ -6,9 +7,11 @@
 #include <tbb/partitioner.h>
 #include <tbb/task_arena.h>
 
+#include <algorithm>
+#include <ctime>
+#include <random>
 #include <vector>
 
-#include "engine/eightfold.h"
 #include "engine/search_tree.h"
 
 namespace nq {
@@ -16,6 +19,14 @@ namespace {
 
 constexpr std::size_t kEnoughSubproblems = 4096;
 constexpr int kMaxDepth = 6;
+// The order's seed: any fixed value; the same order on every run keeps runs comparable.
+constexpr std::uint64_t kOrderSeed = 0x6e71756565e5;
+
+std::uint64_t ThreadMicros() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<std::uint64_t>(t.tv_sec) * 1000000u + static_cast<std::uint64_t>(t.tv_nsec) / 1000u;
+}
 
 }  // namespace
 
@@ -28,66 +39,42 @@ int CountingDepth(const Problem& p) {
     return depth;
 }
 
-namespace {
-
-// Runs count(i, poll) for the tasks 0..tasks-1 on the request's arena, one task at a time per worker, and
-// adds them up in task order.
-template <class CountTask>
-CountResult RunTasks(const CountRequest& request, std::size_t tasks, CountProgress* progress,
-                     CountTask&& count) {
-    std::vector<std::uint64_t> counts(tasks, 0);
-    std::vector<char> finished(tasks, 0);
-    if (progress != nullptr) progress->Total = tasks;
-    tbb::task_arena arena(request.Jobs);
+CountResult CountTasks(const CountPlan& plan, TaskLedger& ledger, const TaskRun& run) {
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < ledger.Size(); ++i) {
+        if (!ledger.IsFinished(i)) order.push_back(i);
+    }
+    std::shuffle(order.begin(), order.end(), std::mt19937_64(kOrderSeed));
+    tbb::task_arena arena(run.Jobs);
     arena.execute([&] {
         tbb::parallel_for(
-            tbb::blocked_range<std::size_t>(0, tasks, 1),
+            tbb::blocked_range<std::size_t>(0, order.size(), 1),
             [&](const tbb::blocked_range<std::size_t>& range) {
-                for (std::size_t i = range.begin(); i != range.end(); ++i) {
-                    StopPoll poll{request.Stop};
+                for (std::size_t k = range.begin(); k != range.end(); ++k) {
+                    StopPoll poll{run.Stop};
                     if (poll.Stop != nullptr && poll.Stop->load(std::memory_order_relaxed)) return;
-                    counts[i] = count(i, poll);
+                    if (ledger.RunFinished() >= run.TaskBudget) return;
+                    const std::uint64_t start = ThreadMicros();
+                    const std::uint64_t count = plan.CountTask(order[k], poll);
                     if (poll.Stopped) return;
-                    finished[i] = 1;
-                    if (progress != nullptr) {
-                        progress->Solutions.fetch_add(counts[i], std::memory_order_relaxed);
-                        progress->Done.fetch_add(1, std::memory_order_relaxed);
-                    }
+                    ledger.Finish(order[k], count, ThreadMicros() - start);
                 }
             },
             tbb::simple_partitioner());
     });
+    const std::size_t done = ledger.Finished();
     CountResult result;
-    std::size_t done = 0;
-    for (std::size_t i = 0; i < tasks; ++i) {
-        result.Solutions += counts[i];
-        done += finished[i] != 0 ? 1 : 0;
-    }
-    result.Stopped = done < tasks;
-    result.ShareDone = tasks == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(tasks);
+    result.Solutions = ledger.Solutions();
+    result.Stopped = done < ledger.Size();
+    result.ShareDone =
+        ledger.Size() == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(ledger.Size());
     return result;
 }
 
-}  // namespace
-
-CountResult CountSolutions(const CountRequest& request, CountProgress* progress) {
-    const Problem& p = request.Board;
-    if (p.Fixed.empty() && p.N >= kEightfoldMinN) {
-        const EightfoldPlan plan = MakeEightfoldPlan(p.N, kEnoughSubproblems);
-        return RunTasks(request, plan.Tasks.size(), progress, [&](std::size_t i, StopPoll& poll) {
-            const EightfoldCounts c = CountEightfoldTask(plan, plan.Tasks[i], poll);
-            return request.Unique ? c.Unique() : c.Total();
-        });
-    }
-    const SearchLayout layout = MakeLayout(p);
-    // Without fixed queens the board's mirror image of a solution is another one: the first column's upper
-    // half counts twice. A count up to symmetry needs the same half (see CountCanonicalBelow).
-    const std::vector<Subproblem> subs = MakeSubproblems(layout, CountingDepth(p), p.Fixed.empty());
-    return RunTasks(request, subs.size(), progress, [&](std::size_t i, StopPoll& poll) {
-        const Subproblem& s = subs[i];
-        return request.Unique ? CountCanonicalBelow(layout, s, poll)
-                              : CountBelow(layout, s, poll) * static_cast<std::uint64_t>(s.Weight);
-    });
+CountResult CountSolutions(const CountRequest& request) {
+    const CountPlan plan(request.Board, request.Unique);
+    TaskLedger ledger(plan.Size());
+    return CountTasks(plan, ledger, {.Jobs = request.Jobs, .Stop = request.Stop});
 }
 
 }  // namespace nq
