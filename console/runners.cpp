@@ -172,12 +172,8 @@ std::string ProgressText(const WorkEstimate& estimate, const TaskLedger& ledger,
     std::snprintf(figure, sizeof figure, "%.1f%%", 100.0 * estimate.Share());
     text += known ? figure : "\u2014";
     text += " done, " + FormatDuration(elapsed, 0) + " elapsed, ";
-    // This run's pace: its work per second of the clock, once a task of this run has finished.
-    const double pace = static_cast<double>(ledger.RunWork()) / elapsed;
-    if (known && ledger.RunFinished() > 0 && pace > 0.0)
-        text += "about " + FormatDuration(estimate.RemainingWork() / pace, 0) + " left";
-    else
-        text += "time left \u2014";
+    const double left = SecondsLeft(estimate, ledger, elapsed);
+    text += left >= 0.0 ? "about " + FormatDuration(left, 0) + " left" : "time left \u2014";
     if (ledger.RunFinished() > 0) {
         std::snprintf(figure, sizeof figure, "%.3g", static_cast<double>(ledger.RunSolutions()) / elapsed);
         text += std::string(", ") + figure + " solutions/s";

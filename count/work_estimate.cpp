@@ -63,4 +63,10 @@ void WorkEstimate::Update(const TaskLedger& ledger) {
     share_ = std::max(share_, share);
 }
 
+double SecondsLeft(const WorkEstimate& estimate, const TaskLedger& ledger, double elapsed) {
+    const double pace = elapsed > 0.0 ? static_cast<double>(ledger.RunWork()) / elapsed : 0.0;
+    if (!estimate.Known() || ledger.RunFinished() == 0 || pace <= 0.0) return -1.0;
+    return estimate.RemainingWork() / pace;
+}
+
 }  // namespace nq

@@ -39,4 +39,8 @@ class WorkEstimate {
     double share_ = 0.0, remaining_ = 0.0;
 };
 
+// Seconds left: the estimated remaining work over this run's pace (its finished work per second of the
+// clock). elapsed: seconds since this run started. Negative while unknown (no task of this run finished).
+double SecondsLeft(const WorkEstimate& estimate, const TaskLedger& ledger, double elapsed);
+
 }  // namespace nq
