@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
                         seconds / reference);
             std::fflush(stdout);
         }
-        const nq::CountPlan plan = nq::MakeCountPlan(n, {}, false);
+        const nq::WorkUnits plan = nq::MakeWorkUnits(n, {}, false);
         std::uint64_t nodes = 0, counted = 0;
         for (std::size_t i = 0; i < plan.Size(); ++i)
             counted += nq::CountWorkUnitNodes(plan, i, nodes);

@@ -109,8 +109,8 @@ std::vector<std::string> EmptyValuesSplit(int argc, const char* const* argv) {
 struct Arguments {
     std::string Command;  // "count", "list", "first", "split", or empty for the window
     bool Board = false;
-    std::string NText, FixedText, JobsText, LimitText, DepthText;
-    bool HasFixed = false, HasJobs = false, HasLimit = false;
+    std::string NText, FixedText, JobsText, LimitText, DepthText, SaveText;
+    bool HasFixed = false, HasJobs = false, HasLimit = false, HasSave = false;
     bool Unique = false;
 };
 
@@ -138,6 +138,10 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
     addFixed(count);
     count->add_option("--jobs", args.JobsText, "worker threads (default: all hardware threads)")
         ->type_name("J");
+    count
+        ->add_option("--save", args.SaveText,
+                     "keep the finished work in FILE and go on from it when run again with the same FILE")
+        ->type_name("FILE");
     count->add_flag("--unique", args.Unique,
                     "count solutions up to rotation and reflection (not with fixed queens)");
     CLI::App* list = app.add_subcommand("list", "print the solutions, one per line, in the window's order");
@@ -157,7 +161,8 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
         ->required()
         ->type_name("D");
     app.footer(
-        "Examples:\n  nqueens count 14 --jobs 2\n  nqueens list 8 --fixed 3:5,6:1\n  nqueens first 32\n"
+        "Examples:\n  nqueens count 14 --jobs 2\n  nqueens count 20 --save count20.txt\n  nqueens list 8 "
+        "--fixed 3:5,6:1\n  nqueens first 32\n"
         "  nqueens split 16 --depth 2 > parts.txt");
 
     // Extras and repeated options are allowed here and told apart below, in words of our own.
@@ -228,6 +233,7 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
         args.HasFixed = chosen->count("--fixed") > 0;
     }
     args.HasJobs = count->count("--jobs") > 0;
+    args.HasSave = count->count("--save") > 0;
     args.HasLimit = list->count("--limit") > 0;
     return -1;
 }
@@ -260,7 +266,9 @@ CommandLineOutcome RunCommandLine(int argc, const char* const* argv, std::FILE* 
                                                        "from 1 to " + std::to_string(kMaxJobs), jobs);
             if (!error.empty()) return {.ExitStatus = UsageError(err, error)};
         }
-        return {.ExitStatus = RunCount(p, args.Unique, static_cast<int>(jobs), out, err)};
+        if (args.HasSave && args.SaveText.empty())
+            return {.ExitStatus = UsageError(err, "--save needs the name of a file")};
+        return {.ExitStatus = RunCount(p, args.Unique, static_cast<int>(jobs), args.SaveText, out, err)};
     }
     if (args.Command == "list") {
         std::int64_t limit = INT64_MAX;

@@ -2,6 +2,7 @@
 // count and its Ctrl+C.
 #include "console/runners.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +19,8 @@
 
 #include "console/problem.h"
 #include "count/counting.h"
+#include "count/saved_count.h"
+#include "count/work_estimate.h"
 #include "engine/board.h"
 #include "engine/duration.h"
 #include "engine/search_tree.h"
@@ -88,10 +91,12 @@ std::string SolutionLine(const Board& b) {
 }
 
 // The progress line on a terminal's standard error: from the second second on, at most ten times a second,
-// erased when the count ends.
+// cut to the terminal's width (read again at every update, so a resized terminal is followed) and erased
+// when the count ends. The share and the time left weight the tasks by the estimate of their sizes.
 class ProgressLine {
   public:
-    ProgressLine(std::FILE* err, const CountProgress& progress) : err_(err), progress_(progress) {
+    ProgressLine(std::FILE* err, const TaskLedger& ledger)
+        : err_(err), ledger_(ledger), estimate_(ledger.Size()) {
         if (isatty(fileno(err)) == 1) thread_ = std::thread([this] { Run(); });
     }
     ~ProgressLine() {
@@ -112,18 +117,11 @@ class ProgressLine {
             const double elapsed =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             if (elapsed < 1.0) continue;
-            const std::size_t total = progress_.Total.load(std::memory_order_relaxed);
-            const double share = total == 0
-                                     ? 0.0
-                                     : static_cast<double>(progress_.Done.load(std::memory_order_relaxed)) /
-                                           static_cast<double>(total);
-            const double solutions = static_cast<double>(progress_.Solutions.load(std::memory_order_relaxed));
-            const std::string left =
-                share > 0.0 ? "about " + FormatDuration(elapsed * (1.0 - share) / share, 0) + " left"
-                            : "time left unknown";
-            std::fprintf(err_, "\rcounting: %.1f%% done, %s elapsed, %s, %.3g solutions/s\033[K",
-                         100.0 * share, FormatDuration(elapsed, 0).c_str(), left.c_str(),
-                         solutions / elapsed);
+            estimate_.Update(ledger_);
+            const std::string text = ProgressText(estimate_, ledger_, elapsed);
+            std::fputs("\r", err_);
+            std::fputs(CutToWidth(text, TerminalWidth()).c_str(), err_);
+            std::fputs("\033[K", err_);
             std::fflush(err_);
             shown = true;
         }
@@ -133,33 +131,104 @@ class ProgressLine {
         }
     }
 
+    int TerminalWidth() const {
+        winsize size = {};
+        if (ioctl(fileno(err_), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+        return 80;
+    }
+
     std::FILE* err_;
-    const CountProgress& progress_;
+    const TaskLedger& ledger_;
+    WorkEstimate estimate_;
     std::mutex mutex_;
     std::condition_variable wake_;
     bool done_ = false;
     std::thread thread_;
 };
 
+// Stops a count on Ctrl+C while it lives.
+class InterruptGuard {
+  public:
+    InterruptGuard() {
+        action_.sa_handler = OnInterrupt;
+        sigemptyset(&action_.sa_mask);
+        sigaction(SIGINT, &action_, &previous_);
+    }
+    ~InterruptGuard() {
+        sigaction(SIGINT, &previous_, nullptr);
+        gInterrupted = false;
+    }
+
+  private:
+    struct sigaction action_ = {}, previous_ = {};
+};
+
 }  // namespace
 
-int RunCount(const Problem& p, bool unique, int jobs, std::FILE* out, std::FILE* err) {
-    CountProgress progress;
-    CountResult result;
-    struct sigaction action = {}, previous = {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous);
-    {
-        ProgressLine line(err, progress);
-        result =
-            CountSolutions({.Board = p, .Unique = unique, .Jobs = jobs, .Stop = &gInterrupted}, &progress);
+std::string ProgressText(const WorkEstimate& estimate, const TaskLedger& ledger, double elapsed) {
+    std::string text = "counting: ";
+    const bool known = estimate.Known();
+    char figure[64];
+    std::snprintf(figure, sizeof figure, "%.1f%%", 100.0 * estimate.Share());
+    text += known ? figure : "\u2014";
+    text += " done, " + FormatDuration(elapsed, 0) + " elapsed, ";
+    const double left = SecondsLeft(estimate, ledger, elapsed);
+    text += left >= 0.0 ? "about " + FormatDuration(left, 0) + " left" : "time left \u2014";
+    if (ledger.RunFinished() > 0) {
+        std::snprintf(figure, sizeof figure, "%.3g", static_cast<double>(ledger.RunSolutions()) / elapsed);
+        text += std::string(", ") + figure + " solutions/s";
+    } else {
+        text += ", \u2014 solutions/s";
     }
-    sigaction(SIGINT, &previous, nullptr);
+    return text;
+}
+
+std::string CutToWidth(const std::string& text, int width) {
+    // One column short of the width: a line that fills the last column wraps on some terminals.
+    const int columns = std::max(width - 1, 0);
+    int used = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        // Each character starts with a byte that is not a UTF-8 continuation byte.
+        if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 && used++ == columns)
+            return text.substr(0, at);
+    }
+    return text;
+}
+
+int RunCount(const Problem& p, bool unique, int jobs, const std::string& savePath, std::FILE* out,
+             std::FILE* err) {
+    const CountPlan plan(p, unique);
+    TaskLedger ledger(plan.Size());
+    CountResult result;
+    double share = 1.0;
+    SavedCountOutcome saved;
+    {
+        InterruptGuard guard;
+        ProgressLine line(err, ledger);
+        const TaskRun run{.Jobs = jobs, .Stop = &gInterrupted};
+        if (savePath.empty()) {
+            result = CountTasks(plan, ledger, run);
+        } else {
+            saved = CountWithSaveFile(plan, ledger, run, savePath);
+            result = saved.Count;
+        }
+    }
+    WorkEstimate estimate(ledger.Size());
+    estimate.Update(ledger);
+    share = estimate.Share();
+    using Status = SavedCountOutcome::Status;
+    if (!savePath.empty() && saved.Outcome == Status::Refused) {
+        std::fprintf(err, "nqueens: %s\n", saved.Message.c_str());
+        return 2;
+    }
+    if (!savePath.empty() && saved.Outcome == Status::SaveFailed) {
+        std::fprintf(err, "nqueens: %s\n", saved.Message.c_str());
+        return 1;
+    }
     if (result.Stopped) {
-        gInterrupted = false;
-        std::fprintf(err, "nqueens: interrupted: %llu solutions found so far, %.1f%% of the search done\n",
-                     static_cast<unsigned long long>(result.Solutions), 100.0 * result.ShareDone);
+        std::fprintf(err, "nqueens: interrupted: %llu solutions found so far, %.1f%% of the search done%s\n",
+                     static_cast<unsigned long long>(result.Solutions), 100.0 * share,
+                     savePath.empty() ? "" : "; saved; run the same command to go on");
         return 130;
     }
     Output output(out);

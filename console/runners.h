@@ -4,19 +4,32 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
+#include "count/task_ledger.h"
+#include "count/work_estimate.h"
 #include "engine/problem.h"
 
 namespace nq::console {
 
 // The number of solutions; on a terminal, a progress line from the second second on. Ctrl+C stops the count:
-// a line on what was done, status 130. jobs >= 1.
-int RunCount(const Problem& p, bool unique, int jobs, std::FILE* out, std::FILE* err);
+// a line on what was done, status 130. jobs >= 1. With a savePath, the count keeps its finished work in that
+// file and goes on from it (see CountWithSaveFile): a file it refuses gets one line and status 2, a failed
+// save one line and status 1.
+int RunCount(const Problem& p, bool unique, int jobs, const std::string& savePath, std::FILE* out,
+             std::FILE* err);
 // The first `limit` solutions (limit >= 0), one per line, in the window's order.
 int RunList(const Problem& p, std::int64_t limit, std::FILE* out, std::FILE* err);
 // The first solution; status 1 when there is none.
 int RunFirst(const Problem& p, std::FILE* out, std::FILE* err);
 // The subproblems that place the next `depth` free columns (depth >= 0), one list of queens per line.
 int RunSplit(const Problem& p, std::int64_t depth, std::FILE* out, std::FILE* err);
+
+// The progress line's text: share done, time elapsed and left, this run's solutions per second; a figure not
+// known yet reads as a dash. elapsed > 0: seconds since this run started.
+std::string ProgressText(const WorkEstimate& estimate, const TaskLedger& ledger, double elapsed);
+// The text cut to fit a terminal line of `width` columns (one column is left free), counting UTF-8
+// characters as one column each.
+std::string CutToWidth(const std::string& text, int width);
 
 }  // namespace nq::console

@@ -1,4 +1,5 @@
-// Counting on a oneTBB arena: the work units of a count plan, taken one at a time by the workers.
+// Counting on a oneTBB arena: the unfinished tasks in a fixed shuffled order, one at a time per worker, each
+// timed by its thread's processor clock.
 #include "count/counting.h"
 
 #include <tbb/blocked_range.h>
@@ -6,57 +7,61 @@
 #include <tbb/partitioner.h>
 #include <tbb/task_arena.h>
 
+#include <algorithm>
+#include <ctime>
+#include <random>
 #include <vector>
-
-#include "engine/constellations.h"
 
 namespace nq {
 namespace {
 
-// Runs count(i, poll) for the tasks 0..tasks-1 on the request's arena, one task at a time per worker, and
-// adds them up in task order.
-template <class CountTask>
-CountResult RunTasks(const CountRequest& request, std::size_t tasks, CountProgress* progress,
-                     CountTask&& count) {
-    std::vector<std::uint64_t> counts(tasks, 0);
-    std::vector<char> finished(tasks, 0);
-    if (progress != nullptr) progress->Total = tasks;
-    tbb::task_arena arena(request.Jobs);
-    arena.execute([&] {
-        tbb::parallel_for(
-            tbb::blocked_range<std::size_t>(0, tasks, 1),
-            [&](const tbb::blocked_range<std::size_t>& range) {
-                for (std::size_t i = range.begin(); i != range.end(); ++i) {
-                    StopPoll poll{request.Stop};
-                    if (poll.Stop != nullptr && poll.Stop->load(std::memory_order_relaxed)) return;
-                    counts[i] = count(i, poll);
-                    if (poll.Stopped) return;
-                    finished[i] = 1;
-                    if (progress != nullptr) {
-                        progress->Solutions.fetch_add(counts[i], std::memory_order_relaxed);
-                        progress->Done.fetch_add(1, std::memory_order_relaxed);
-                    }
-                }
-            },
-            tbb::simple_partitioner());
-    });
-    CountResult result;
-    std::size_t done = 0;
-    for (std::size_t i = 0; i < tasks; ++i) {
-        result.Solutions += counts[i];
-        done += finished[i] != 0 ? 1 : 0;
-    }
-    result.Stopped = done < tasks;
-    result.ShareDone = tasks == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(tasks);
-    return result;
+// The order's seed: any fixed value; the same order on every run keeps runs comparable.
+constexpr std::uint64_t kOrderSeed = 0x6e71756565e5;
+
+std::uint64_t ThreadMicros() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<std::uint64_t>(t.tv_sec) * 1000000u + static_cast<std::uint64_t>(t.tv_nsec) / 1000u;
 }
 
 }  // namespace
 
-CountResult CountSolutions(const CountRequest& request, CountProgress* progress) {
-    const CountPlan plan = MakeCountPlan(request.Board.N, request.Board.Fixed, request.Unique);
-    return RunTasks(request, plan.Size(), progress,
-                    [&](std::size_t i, StopPoll& poll) { return CountWorkUnit(plan, i, poll); });
+CountResult CountTasks(const CountPlan& plan, TaskLedger& ledger, const TaskRun& run) {
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < ledger.Size(); ++i) {
+        if (!ledger.IsFinished(i)) order.push_back(i);
+    }
+    std::shuffle(order.begin(), order.end(), std::mt19937_64(kOrderSeed));
+    tbb::task_arena arena(run.Jobs);
+    arena.execute([&] {
+        tbb::parallel_for(
+            tbb::blocked_range<std::size_t>(0, order.size(), 1),
+            [&](const tbb::blocked_range<std::size_t>& range) {
+                for (std::size_t k = range.begin(); k != range.end(); ++k) {
+                    StopPoll poll{run.Stop};
+                    if (poll.Stop != nullptr && poll.Stop->load(std::memory_order_relaxed)) return;
+                    if (ledger.RunFinished() >= run.TaskBudget) return;
+                    const std::uint64_t start = ThreadMicros();
+                    const std::uint64_t count = plan.CountTask(order[k], poll);
+                    if (poll.Stopped) return;
+                    ledger.Finish(order[k], count, ThreadMicros() - start);
+                }
+            },
+            tbb::simple_partitioner());
+    });
+    const std::size_t done = ledger.Finished();
+    CountResult result;
+    result.Solutions = ledger.Solutions();
+    result.Stopped = done < ledger.Size();
+    result.ShareDone =
+        ledger.Size() == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(ledger.Size());
+    return result;
+}
+
+CountResult CountSolutions(const CountRequest& request) {
+    const CountPlan plan(request.Board, request.Unique);
+    TaskLedger ledger(plan.Size());
+    return CountTasks(plan, ledger, {.Jobs = request.Jobs, .Stop = request.Stop});
 }
 
 }  // namespace nq

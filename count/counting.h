@@ -1,12 +1,16 @@
-// Counting the solutions of a problem on several threads: the search is cut into subproblems that the workers
-// of a oneTBB arena take one at a time, so that uneven subtrees keep every thread busy. Results are exact and
-// the same for any number of threads.
+// Counting the solutions of a problem on several threads: the plan's tasks, taken one at a time by the
+// workers of a oneTBB arena so that uneven tasks keep every thread busy, in a fixed shuffled order so that
+// the tasks finished at any moment are a fair sample of all of them (which the progress estimate relies on).
+// Results are exact and the same for any number of threads.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 
+#include "count/count_plan.h"
+#include "count/task_ledger.h"
 #include "engine/problem.h"
 
 namespace nq {
@@ -19,19 +23,25 @@ struct CountRequest {
         nullptr;  // when it turns true, the workers stop within a few milliseconds
 };
 
-// Written by the workers while a count runs, for a progress display on another thread.
-struct CountProgress {
-    std::atomic<std::size_t> Total{0};        // subproblems, known once the count has started
-    std::atomic<std::size_t> Done{0};         // subproblems finished
-    std::atomic<std::uint64_t> Solutions{0};  // solutions in the finished subproblems
-};
-
 struct CountResult {
-    std::uint64_t Solutions = 0;  // all of them, or those found before the stop
+    std::uint64_t Solutions = 0;  // all of them, or those of the finished tasks
     bool Stopped = false;
-    double ShareDone = 1.0;  // 0..1: finished subproblems over all of them
+    double ShareDone = 1.0;  // 0..1: finished tasks over all of them
 };
 
-CountResult CountSolutions(const CountRequest& request, CountProgress* progress = nullptr);
+// How one run over a plan's tasks goes.
+struct TaskRun {
+    int Jobs = 1;                             // worker threads, >= 1
+    const std::atomic<bool>* Stop = nullptr;  // as in CountRequest
+    // No worker takes a new task once this many have finished in this run (those under way still finish):
+    // a run that ends at a chosen point, as an interruption would.
+    std::size_t TaskBudget = std::numeric_limits<std::size_t>::max();
+};
+
+// Counts the tasks the ledger (of plan.Size() tasks) does not hold yet, recording each as it finishes. The
+// result sums the whole ledger.
+CountResult CountTasks(const CountPlan& plan, TaskLedger& ledger, const TaskRun& run);
+
+CountResult CountSolutions(const CountRequest& request);
 
 }  // namespace nq

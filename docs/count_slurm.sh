@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A Slurm job array that counts the subproblems of a split file, one line per array task, each on all the
 # cores Slurm gives it. Submit from the folder that holds the split file:
-#   nqueens split 20 --depth 3 > parts.txt
+#   nqueens split 20 --depth 2 > parts.txt       # 342 lines: within the default MaxArraySize of 1001
 #   sbatch --array=1-$(wc -l < parts.txt) count_slurm.sh 20 parts.txt
 #   cat count-*.out | paste -sd+ | bc          # once every task has ended: the whole count
 #SBATCH --job-name=nqueens-count

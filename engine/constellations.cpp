@@ -392,7 +392,7 @@ std::vector<Constellation> StartConstellations(int n) {
     return result;
 }
 
-std::vector<Queen> CountPlan::PlacedQueens(std::size_t i) const {
+std::vector<Queen> WorkUnits::PlacedQueens(std::size_t i) const {
     std::vector<Queen> queens;
     const Unit& u = Units_[i];
     for (int k = 0; k < u.Count; ++k)
@@ -400,7 +400,7 @@ std::vector<Queen> CountPlan::PlacedQueens(std::size_t i) const {
     return queens;
 }
 
-CountPlan MakeCountPlan(int n, const std::vector<Queen>& fixed, bool unique) {
+WorkUnits MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique) {
     if (n < 1 || n > kMaxN) throw std::invalid_argument("board size out of range");
     if (unique && !fixed.empty()) throw std::invalid_argument("unique count with fixed queens");
     std::vector<Square> given;
@@ -412,11 +412,11 @@ CountPlan MakeCountPlan(int n, const std::vector<Queen>& fixed, bool unique) {
         given.push_back(s);
     }
 
-    CountPlan plan;
+    WorkUnits plan;
     plan.N_ = n;
     plan.Unique_ = unique;
-    using Unit = CountPlan::Unit;
-    using Kind = CountPlan::Kind;
+    using Unit = WorkUnits::Unit;
+    using Kind = WorkUnits::Kind;
     const auto add = [&](const std::vector<Square>& set, Unit u) {
         u.First = static_cast<std::uint32_t>(plan.Placed_.size());
         u.Count = static_cast<std::uint8_t>(set.size());
@@ -503,9 +503,9 @@ CountPlan MakeCountPlan(int n, const std::vector<Queen>& fixed, bool unique) {
 }
 
 template <bool Nodes>
-std::uint64_t CountUnit(const CountPlan& plan, std::size_t i, StopPoll& poll, std::uint64_t& nodes) {
-    using Kind = CountPlan::Kind;
-    const CountPlan::Unit& u = plan.Units_[i];
+std::uint64_t CountUnit(const WorkUnits& plan, std::size_t i, StopPoll& poll, std::uint64_t& nodes) {
+    using Kind = WorkUnits::Kind;
+    const WorkUnits::Unit& u = plan.Units_[i];
     const std::uint8_t* placed = plan.Placed_.data() + u.First;
     const int n = plan.N_;
     if (u.How == Kind::SmallUnique) {
@@ -523,12 +523,12 @@ std::uint64_t CountUnit(const CountPlan& plan, std::size_t i, StopPoll& poll, st
     return count / u.Stabilizer;
 }
 
-std::uint64_t CountWorkUnit(const CountPlan& plan, std::size_t i, StopPoll& poll) {
+std::uint64_t CountWorkUnit(const WorkUnits& plan, std::size_t i, StopPoll& poll) {
     std::uint64_t unused = 0;
     return CountUnit<false>(plan, i, poll, unused);
 }
 
-std::uint64_t CountWorkUnitNodes(const CountPlan& plan, std::size_t i, std::uint64_t& nodes) {
+std::uint64_t CountWorkUnitNodes(const WorkUnits& plan, std::size_t i, std::uint64_t& nodes) {
     StopPoll none;
     return CountUnit<true>(plan, i, none, nodes);
 }

@@ -29,7 +29,7 @@ struct Constellation {
 // Every class of border placements of non-attacking queens on an n-board, n 2..32, in a fixed order.
 std::vector<Constellation> StartConstellations(int n);
 
-class CountPlan {
+class WorkUnits {
   public:
     int N() const { return N_; }
     bool Unique() const { return Unique_; }
@@ -41,9 +41,9 @@ class CountPlan {
     std::vector<Queen> PlacedQueens(std::size_t i) const;
 
   private:
-    friend CountPlan MakeCountPlan(int n, const std::vector<Queen>& fixed, bool unique);
+    friend WorkUnits MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique);
     template <bool Nodes>
-    friend std::uint64_t CountUnit(const CountPlan& plan, std::size_t i, StopPoll& poll,
+    friend std::uint64_t CountUnit(const WorkUnits& plan, std::size_t i, StopPoll& poll,
                                    std::uint64_t& nodes);
 
     enum class Kind : std::uint8_t {
@@ -70,14 +70,14 @@ class CountPlan {
 // n 1..32; fixed: queens on distinct columns, on the board, none attacking another; unique only with no
 // fixed queens, and then the count is of classes under rotation and reflection. Throws
 // std::invalid_argument otherwise. Units come in a deterministic order for given arguments.
-CountPlan MakeCountPlan(int n, const std::vector<Queen>& fixed, bool unique);
+WorkUnits MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique);
 
 // The share of unit i in the plan's count (multiplicity applied); the shares of all units add up to the
 // count. When poll.Stop turns true the search ends early with poll.Stopped set and a meaningless value.
-std::uint64_t CountWorkUnit(const CountPlan& plan, std::size_t i, StopPoll& poll);
+std::uint64_t CountWorkUnit(const WorkUnits& plan, std::size_t i, StopPoll& poll);
 
 // As CountWorkUnit without a stop flag, adding to `nodes` the queens it places (a measure of search work;
 // slower than CountWorkUnit, for benchmarks only).
-std::uint64_t CountWorkUnitNodes(const CountPlan& plan, std::size_t i, std::uint64_t& nodes);
+std::uint64_t CountWorkUnitNodes(const WorkUnits& plan, std::size_t i, std::uint64_t& nodes);
 
 }  // namespace nq

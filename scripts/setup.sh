@@ -9,7 +9,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev # tests and benchmarks
   qt6-base-dev qt6-svg-dev libgl-dev libxkbcommon-dev   # the window (Qt DBus is in qt6-base-dev)
   xvfb xauth x11-utils imagemagick fonts-dejavu-core    # running it on a virtual display, screenshots
-  libtbb-dev libcli11-dev parallel bc                   # the console commands; counting across machines
+  libtbb-dev libcli11-dev zlib1g-dev parallel bc        # the console commands (zlib: the save file's checksum); across machines
 )
 
 missing=()

@@ -20,7 +20,7 @@ namespace nq::testing {
 namespace {
 
 std::uint64_t SumOfUnits(int n, const std::vector<Queen>& fixed, bool unique) {
-    const CountPlan plan = MakeCountPlan(n, fixed, unique);
+    const WorkUnits plan = MakeWorkUnits(n, fixed, unique);
     StopPoll poll;
     std::uint64_t total = 0;
     for (std::size_t i = 0; i < plan.Size(); ++i)
@@ -55,14 +55,14 @@ const OeisRow kOeis[] = {{1, 1, 1},
                          {15, 2279184, 285053},
                          {16, 14772512, 1846955}};
 
-TEST(CountPlan, WholeBoardsMatchOeis) {
+TEST(WorkUnits, WholeBoardsMatchOeis) {
     for (const OeisRow& row : kOeis) {
         EXPECT_EQ(SumOfUnits(row.N, {}, false), row.All) << "n=" << row.N;
         EXPECT_EQ(SumOfUnits(row.N, {}, true), row.Unique) << "n=" << row.N;
     }
 }
 
-TEST(CountPlan, FixedQueensMatchBruteForce) {
+TEST(WorkUnits, FixedQueensMatchBruteForce) {
     // Edge cases first, then seeded random sets of 0..4 queens on boards up to 11.
     std::vector<std::pair<int, std::vector<Queen>>> cases = {
         {1, {{1, 1}}},
@@ -180,10 +180,10 @@ TEST(StartConstellations, OneKeptClassPerPlacementWithOrbitSize) {
     }
 }
 
-TEST(CountPlan, UnitsBiggestFirstDeterministicAndFixedKept) {
+TEST(WorkUnits, UnitsBiggestFirstDeterministicAndFixedKept) {
     const std::vector<Queen> fixed = {{1, 3}, {2, 5}};
-    const CountPlan a = MakeCountPlan(13, fixed, false);
-    const CountPlan b = MakeCountPlan(13, fixed, false);
+    const WorkUnits a = MakeWorkUnits(13, fixed, false);
+    const WorkUnits b = MakeWorkUnits(13, fixed, false);
     ASSERT_EQ(a.Size(), b.Size());
     for (std::size_t i = 0; i < a.Size(); ++i) {
         EXPECT_EQ(a.PlacedQueens(i), b.PlacedQueens(i));
@@ -191,13 +191,13 @@ TEST(CountPlan, UnitsBiggestFirstDeterministicAndFixedKept) {
             EXPECT_GE(a.ExpectedWork(i - 1), a.ExpectedWork(i));
         }
     }
-    const CountPlan whole = MakeCountPlan(17, {}, false);
+    const WorkUnits whole = MakeWorkUnits(17, {}, false);
     EXPECT_GE(whole.Size(), 2000u);
 }
 
 TEST(CountWorkUnit, StopsAndCountsNodes) {
     // The biggest unit of a 21-board runs for seconds; a stop 20 ms in ends it early.
-    const CountPlan plan = MakeCountPlan(21, {}, false);
+    const WorkUnits plan = MakeWorkUnits(21, {}, false);
     std::atomic<bool> stop{false};
     StopPoll poll{&stop};
     std::thread stopper([&] {
@@ -208,7 +208,7 @@ TEST(CountWorkUnit, StopsAndCountsNodes) {
     stopper.join();
     EXPECT_TRUE(poll.Stopped);
 
-    const CountPlan small = MakeCountPlan(12, {{1, 4}}, false);
+    const WorkUnits small = MakeWorkUnits(12, {{1, 4}}, false);
     for (std::size_t i = 0; i < small.Size(); ++i) {
         StopPoll none;
         std::uint64_t nodes = 0;
@@ -218,12 +218,12 @@ TEST(CountWorkUnit, StopsAndCountsNodes) {
     }
 }
 
-TEST(MakeCountPlan, RejectsBadArguments) {
+TEST(MakeWorkUnits, RejectsBadArguments) {
     const std::vector<std::pair<int, std::vector<Queen>>> bad = {
         {0, {}}, {33, {}}, {8, {{1, 1}, {2, 2}}}, {8, {{1, 1}, {1, 5}}}, {8, {{9, 1}}}};
     for (const auto& [n, fixed] : bad)
-        EXPECT_THROW(MakeCountPlan(n, fixed, false), std::invalid_argument);
-    EXPECT_THROW(MakeCountPlan(8, {{1, 1}}, true), std::invalid_argument);
+        EXPECT_THROW(MakeWorkUnits(n, fixed, false), std::invalid_argument);
+    EXPECT_THROW(MakeWorkUnits(8, {{1, 1}}, true), std::invalid_argument);
 }
 
 }  // namespace

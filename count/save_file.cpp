@@ -1,0 +1,226 @@
+// The save file's text, its strict reader, the atomic write and the lock.
+#include "count/save_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+namespace nq {
+namespace {
+
+constexpr std::string_view kSignature = "nqueens saved count 1";
+constexpr std::string_view kNote =
+    "# run the same count command to go on; each task line: index, solutions, work in microseconds";
+// The largest plan a file may name: far more than any plan cuts.
+constexpr std::uint64_t kMaxTasks = std::uint64_t{1} << 32;
+
+std::string Checksum(std::string_view text) {
+    uLong crc = crc32(0L, Z_NULL, 0);
+    // zlib takes at most uInt bytes at a time.
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t piece = std::min<std::size_t>(text.size() - at, 1u << 30);
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(text.data() + at), static_cast<uInt>(piece));
+        at += piece;
+    }
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08lx", crc & 0xffffffffUL);
+    return hex;
+}
+
+// Reads the whole of `text` as a decimal number without sign or leading zeros.
+bool ReadNumber(std::string_view text, std::uint64_t& value) {
+    if (text.empty() || (text.size() > 1 && text[0] == '0')) return false;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+// Splits off the next line (without its '\n'); false at the end or when the last line lacks its '\n'.
+bool NextLine(std::string_view& rest, std::string_view& line) {
+    const std::size_t end = rest.find('\n');
+    if (end == std::string_view::npos) return false;
+    line = rest.substr(0, end);
+    rest.remove_prefix(end + 1);
+    return true;
+}
+
+// "key value": the value when the line starts with the key and a blank.
+bool Field(std::string_view line, std::string_view key, std::string_view& value) {
+    if (line.size() <= key.size() || line.substr(0, key.size()) != key || line[key.size()] != ' ')
+        return false;
+    value = line.substr(key.size() + 1);
+    return true;
+}
+
+bool NumberField(std::string_view line, std::string_view key, std::uint64_t& value) {
+    std::string_view text;
+    return Field(line, key, text) && ReadNumber(text, value);
+}
+
+std::string Failure(const std::string& what, int error) {
+    return what + ": " + std::strerror(error);
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+std::string ProblemLine(const Problem& p, bool unique) {
+    std::string line = "n=" + std::to_string(p.N) + " fixed=";
+    for (std::size_t k = 0; k < p.Fixed.size(); ++k) {
+        if (k > 0) line += ',';
+        line += std::to_string(p.Fixed[k].Column) + ":" + std::to_string(p.Fixed[k].Row);
+    }
+    return line + (unique ? " unique=yes" : " unique=no");
+}
+
+std::string SaveText(const SavedCount& saved) {
+    std::uint64_t solutions = 0;
+    for (const SavedTask& t : saved.Done)
+        solutions += t.Solutions;
+    std::string text;
+    text.append(kSignature).append("\n").append(kNote).append("\n");
+    text.append("problem ").append(saved.Problem).append("\n");
+    text.append("method ").append(saved.Method).append("\n");
+    text.append("tasks ").append(std::to_string(saved.Tasks)).append("\n");
+    text.append("finished ").append(std::to_string(saved.Done.size())).append("\n");
+    text.append("solutions ").append(std::to_string(solutions)).append("\n");
+    for (const SavedTask& t : saved.Done) {
+        text.append("task ")
+            .append(std::to_string(t.Index))
+            .append(" ")
+            .append(std::to_string(t.Solutions))
+            .append(" ")
+            .append(std::to_string(t.Work))
+            .append("\n");
+    }
+    return text + "checksum " + Checksum(text) + "\n";
+}
+
+std::string ReadSaveText(std::string_view text, SavedCount& saved) {
+    saved = {};
+    // The checksum line closes the file; it covers every byte before it.
+    const std::string_view close = "checksum ";
+    const std::size_t at = text.size() >= close.size() + 10 ? text.rfind(close) : std::string_view::npos;
+    if (at == std::string_view::npos || (at > 0 && text[at - 1] != '\n') ||
+        text.substr(at) != std::string(close) + Checksum(text.substr(0, at)) + "\n")
+        return "its checksum line is missing or does not match";
+    std::string_view rest = text.substr(0, at), line;
+    if (!NextLine(rest, line) || line != kSignature)
+        return "it does not start with \"nqueens saved count 1\"";
+    if (!NextLine(rest, line) || line.empty() || line[0] != '#') return "its second line is not the note";
+
+    std::string_view value;
+    std::uint64_t tasks = 0, finished = 0, solutions = 0;
+    if (!NextLine(rest, line) || !Field(line, "problem", value)) return "the problem line is missing";
+    saved.Problem = value;
+    if (!NextLine(rest, line) || !Field(line, "method", value)) return "the method line is missing";
+    saved.Method = value;
+    if (!NextLine(rest, line) || !NumberField(line, "tasks", tasks) || tasks > kMaxTasks)
+        return "the tasks line is missing or wrong";
+    if (!NextLine(rest, line) || !NumberField(line, "finished", finished) || finished > tasks)
+        return "the finished line is missing or wrong";
+    if (!NextLine(rest, line) || !NumberField(line, "solutions", solutions))
+        return "the solutions line is missing or wrong";
+    saved.Tasks = static_cast<std::size_t>(tasks);
+
+    std::uint64_t sum = 0;
+    while (NextLine(rest, line)) {
+        std::string_view fields;
+        if (!Field(line, "task", fields)) return "a line is not a task line";
+        const std::size_t b1 = fields.find(' ');
+        const std::size_t b2 = b1 == std::string_view::npos ? b1 : fields.find(' ', b1 + 1);
+        std::uint64_t index = 0;
+        SavedTask t;
+        if (b2 == std::string_view::npos || !ReadNumber(fields.substr(0, b1), index) ||
+            !ReadNumber(fields.substr(b1 + 1, b2 - b1 - 1), t.Solutions) ||
+            !ReadNumber(fields.substr(b2 + 1), t.Work))
+            return "a task line is malformed";
+        if (index >= tasks || (!saved.Done.empty() && index <= saved.Done.back().Index))
+            return "the task indices are out of range or out of order";
+        if (saved.Done.size() == finished) return "it holds more task lines than it says";
+        t.Index = static_cast<std::size_t>(index);
+        if (sum + t.Solutions < sum) return "its solutions overflow";
+        sum += t.Solutions;
+        saved.Done.push_back(t);
+    }
+    if (!rest.empty()) return "a line is not a task line";
+    if (saved.Done.size() != finished) return "it holds fewer task lines than it says";
+    if (sum != solutions) return "its total does not match its tasks";
+    return "";
+}
+
+std::string WriteFileAtomically(const std::string& path, const std::string& text) {
+    std::string temp = path + ".XXXXXX";
+    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return Failure("cannot create a temporary file beside " + path, errno);
+    std::size_t written = 0;
+    int error = 0;
+    while (written < text.size() && error == 0) {
+        const ssize_t n = write(fd, text.data() + written, text.size() - written);
+        if (n < 0 && errno != EINTR) error = errno;
+        if (n > 0) written += static_cast<std::size_t>(n);
+    }
+    if (error == 0 && fchmod(fd, 0644) != 0) error = errno;
+    if (error == 0 && fsync(fd) != 0) error = errno;
+    if (close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && rename(temp.c_str(), path.c_str()) != 0) error = errno;
+    if (error != 0) {
+        unlink(temp.c_str());
+        return Failure("cannot write " + path, error);
+    }
+    // The rename itself reaches the disk with the folder.
+    const int folder = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+    return "";
+}
+
+SaveLock::Outcome SaveLock::Acquire(const std::string& path, std::string& error) {
+    lockPath_ = path + ".lock";
+    // The lock file is removed by its last holder; a file locked just after that removal is a stale one,
+    // so try again on the file now at the path.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const int fd = open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            error = Failure("cannot create the lock file " + lockPath_, errno);
+            return Outcome::Failed;
+        }
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int e = errno;
+            close(fd);
+            if (e == EWOULDBLOCK) return Outcome::Busy;
+            error = Failure("cannot lock " + lockPath_, e);
+            return Outcome::Failed;
+        }
+        struct stat held = {}, named = {};
+        if (fstat(fd, &held) == 0 && stat(lockPath_.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+            held.st_dev == named.st_dev) {
+            fd_ = fd;
+            return Outcome::Held;
+        }
+        close(fd);
+    }
+    error = "cannot lock " + lockPath_ + ": it keeps being replaced";
+    return Outcome::Failed;
+}
+
+SaveLock::~SaveLock() {
+    if (fd_ < 0) return;
+    unlink(lockPath_.c_str());
+    close(fd_);
+}
+
+}  // namespace nq

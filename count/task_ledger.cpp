@@ -1,0 +1,22 @@
+// The ledger's bookkeeping: figures first, then the finished flag, so that readers never see half a task.
+#include "count/task_ledger.h"
+
+namespace nq {
+
+TaskLedger::TaskLedger(std::size_t tasks) : size_(tasks), slots_(std::make_unique<Slot[]>(tasks)) {}
+
+void TaskLedger::Finish(std::size_t i, std::uint64_t solutions, std::uint64_t work, bool thisRun) {
+    Slot& slot = slots_[i];
+    slot.Solutions = solutions;
+    slot.Work = work;
+    slot.Done.store(true, std::memory_order_release);
+    solutions_.fetch_add(solutions, std::memory_order_relaxed);
+    if (thisRun) {
+        runWork_.fetch_add(work, std::memory_order_relaxed);
+        runSolutions_.fetch_add(solutions, std::memory_order_relaxed);
+        runFinished_.fetch_add(1, std::memory_order_relaxed);
+    }
+    finished_.fetch_add(1, std::memory_order_release);
+}
+
+}  // namespace nq

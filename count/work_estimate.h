@@ -1,0 +1,46 @@
+// How much of a count is done and how much work is left, weighting each task by an estimate of its size.
+// A finished task weighs its measured work. An unfinished one weighs its prior size (any plan may offer one;
+// without, all tasks are alike) times the work per unit of prior learnt from the finished tasks of its block
+// of neighbouring indices (tasks cut next to each other are alike in size), or of the whole plan while its
+// block has too few. Since the workers take tasks in a shuffled order, the finished ones are a fair sample.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <vector>
+
+#include "count/task_ledger.h"
+
+namespace nq {
+
+// The relative expected size of task i (> 0); only ratios between tasks matter.
+using TaskSizePrior = std::function<double(std::size_t)>;
+
+class WorkEstimate {
+  public:
+    explicit WorkEstimate(std::size_t tasks, TaskSizePrior prior = {});
+
+    // Reads the ledger (of the same number of tasks) again.
+    void Update(const TaskLedger& ledger);
+
+    // False until some task has finished: nothing is known yet.
+    bool Known() const { return known_; }
+    // 0..1: the estimated share of the work done. Never decreases from one update to the next; exactly 1 once
+    // every task has finished.
+    double Share() const { return share_; }
+    // Estimated work of the unfinished tasks, in the ledger's units (0 when all are finished).
+    double RemainingWork() const { return remaining_; }
+
+  private:
+    std::vector<double> prior_;
+    std::vector<std::size_t> blockOf_;
+    std::size_t blocks_ = 1;
+    bool known_ = false;
+    double share_ = 0.0, remaining_ = 0.0;
+};
+
+// Seconds left: the estimated remaining work over this run's pace (its finished work per second of the
+// clock). elapsed: seconds since this run started. Negative while unknown (no task of this run finished).
+double SecondsLeft(const WorkEstimate& estimate, const TaskLedger& ledger, double elapsed);
+
+}  // namespace nq

@@ -1,0 +1,201 @@
+// Counts kept in a save file: a count interrupted at any point and resumed by the same command line (with
+// another number of threads) gives the uninterrupted count; every file the count must refuse is refused with
+// one line and status 2 and left byte for byte as it was.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "console/problem.h"
+#include "console/runners.h"
+#include "count/count_plan.h"
+#include "count/save_file.h"
+#include "count/saved_count.h"
+#include "count/work_estimate.h"
+#include "support/console_run.h"
+
+namespace nq::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder for one test's files, removed afterwards.
+class Scratch {
+  public:
+    Scratch() {
+        std::string name = (fs::temp_directory_path() / "nq-save-XXXXXX").string();
+        folder_ = mkdtemp(name.data());
+    }
+    ~Scratch() { fs::remove_all(folder_); }
+    std::string File(const std::string& name) const { return (fs::path(folder_) / name).string(); }
+
+  private:
+    std::string folder_;
+};
+
+std::optional<std::string> Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Write(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::vector<std::string> CountArgs(int n, const std::string& fixed, bool unique) {
+    std::vector<std::string> args{"count", std::to_string(n)};
+    if (!fixed.empty()) args.insert(args.end(), {"--fixed", fixed});
+    if (unique) args.push_back("--unique");
+    return args;
+}
+
+struct ResumeCase {
+    const char* Point;  // where the first run was interrupted
+    int N;
+    const char* Fixed;
+    bool Unique;
+    double Share;  // the first run finishes this share of the tasks, less `Less` of them
+    int Less;
+    int FirstJobs, SecondJobs;
+};
+
+TEST(SavedCount, AnInterruptedCountResumedGivesTheUninterruptedCount) {
+    const ResumeCase cases[] = {
+        {"before the first save", 10, "", false, 0.0, 0, 2, 1},
+        {"after one task", 11, "4:2", false, 0.0, -1, 1, 2},
+        {"in the middle", 10, "", true, 0.5, 0, 2, 3},
+        {"in the middle", 12, "1:1,7:3", false, 0.5, 0, 1, 2},
+        {"after the last task but one", 9, "", false, 1.0, 1, 2, 1},
+        {"after the last task", 11, "", false, 1.0, 0, 1, 2},
+    };
+    for (const ResumeCase& c : cases) {
+        SCOPED_TRACE(std::string(c.Point) + ", n=" + std::to_string(c.N) + " " + c.Fixed);
+        const Scratch scratch;
+        const std::string file = scratch.File("count.txt");
+        std::vector<std::string> args = CountArgs(c.N, c.Fixed, c.Unique);
+        const Outcome whole = Nqueens(args);
+        ASSERT_EQ(whole.Status, 0);
+
+        // The first run, stopped once it has finished its share of the tasks.
+        const console::ProblemOrError p = console::ReadProblem(std::to_string(c.N), c.Fixed);
+        ASSERT_EQ(p.Error, "");
+        const CountPlan plan(p.Value, c.Unique);
+        TaskLedger ledger(plan.Size());
+        const auto budget =
+            static_cast<std::size_t>(std::llround(c.Share * static_cast<double>(plan.Size())) - c.Less);
+        const SavedCountOutcome first =
+            CountWithSaveFile(plan, ledger, {.Jobs = c.FirstJobs, .TaskBudget = budget}, file);
+        ASSERT_NE(first.Outcome, SavedCountOutcome::Status::Refused) << first.Message;
+        SavedCount saved;
+        ASSERT_EQ(ReadSaveText(Contents(file).value_or(""), saved), "");
+        EXPECT_GE(saved.Done.size(), budget);
+
+        args.insert(args.end(), {"--jobs", std::to_string(c.SecondJobs), "--save", file});
+        const Outcome resumed = Nqueens(args);
+        EXPECT_EQ(resumed.Status, 0) << resumed.Err;
+        EXPECT_EQ(resumed.Out, whole.Out);
+        // Once complete, a later run prints the count at once and leaves the file as it is.
+        const std::optional<std::string> complete = Contents(file);
+        EXPECT_EQ(Nqueens(args).Out, whole.Out);
+        EXPECT_EQ(Contents(file), complete);
+    }
+}
+
+// The save file of a finished `count 10` with one line replaced, checksum and all made right again.
+std::string Edited(const std::string& text, const std::function<void(SavedCount&)>& edit) {
+    SavedCount saved;
+    EXPECT_EQ(ReadSaveText(text, saved), "");
+    edit(saved);
+    return SaveText(saved);
+}
+
+TEST(SavedCount, EachRefusalLeavesTheFileAsItWas) {
+    const Scratch scratch;
+    const std::string file = scratch.File("count.txt");
+    ASSERT_EQ(Nqueens({"count", "10", "--save", file}).Status, 0);
+    const std::string count10 = *Contents(file);
+    std::string damaged = count10;
+    damaged[damaged.find("task ") + 5] ^= 1;
+
+    const struct {
+        const char* Fault;
+        std::vector<std::string> Args;
+        std::optional<std::string> Text;  // the file's contents before; none: no file
+        const char* Message;
+    } cases[] = {
+        {"another n", {"count", "11"}, count10, "holds the count of another problem (n=10 fixed= unique=no)"},
+        {"up to symmetry", {"count", "10", "--unique"}, count10, "holds the count of another problem"},
+        {"fixed queens", {"count", "10", "--fixed", "2:4"}, count10, "holds the count of another problem"},
+        {"another method",
+         {"count", "10"},
+         Edited(count10, [](SavedCount& s) { s.Method = "eightfold 0"; }),
+         "was saved by another version of the counting method (eightfold 0"},
+        {"another cut",
+         {"count", "10"},
+         Edited(count10, [](SavedCount& s) { ++s.Tasks; }),
+         "was saved by another version of the counting method"},
+        {"not ours", {"count", "10"}, std::string("2 4 6 1 3 5\n"), "is not a save file of nqueens"},
+        {"empty", {"count", "10"}, std::string(), "is not a save file of nqueens"},
+        {"damaged", {"count", "10"}, damaged, "is damaged: its checksum line"},
+        {"held by another count", {"count", "10"}, count10, "is in use by another running count"},
+        {"a missing folder", {"count", "10"}, std::nullopt, "cannot create the lock file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Fault);
+        const bool missingFolder = !c.Text.has_value();
+        const std::string path = missingFolder ? scratch.File("no-such-folder/count.txt") : file;
+        if (c.Text) Write(path, *c.Text);
+        SaveLock other;
+        std::string error;
+        if (std::string(c.Fault) == "held by another count") {
+            ASSERT_EQ(other.Acquire(path, error), SaveLock::Outcome::Held);
+        }
+        std::vector<std::string> args = c.Args;
+        args.insert(args.end(), {"--save", path});
+        const Outcome o = Nqueens(args);
+        EXPECT_EQ(o.Status, 2);
+        EXPECT_EQ(o.Out, "");
+        EXPECT_EQ(o.Err.rfind("nqueens: ", 0), 0u) << o.Err;
+        EXPECT_NE(o.Err.find(c.Message), std::string::npos) << o.Err;
+        EXPECT_EQ(o.Err.find('\n'), o.Err.size() - 1) << o.Err;
+        EXPECT_EQ(Contents(path), c.Text);
+    }
+}
+
+// The progress line fits any terminal and shows a dash for what is not known yet.
+TEST(ProgressLine, FitsTheTerminalAndDashesWhatIsUnknown) {
+    TaskLedger ledger(4);
+    WorkEstimate estimate(4);
+    estimate.Update(ledger);
+    const std::string before = console::ProgressText(estimate, ledger, 1.5);
+    EXPECT_EQ(before, "counting: \u2014 done, 2 s elapsed, time left \u2014, \u2014 solutions/s");
+    ledger.Finish(2, 30, 1000000);
+    estimate.Update(ledger);
+    const std::string after = console::ProgressText(estimate, ledger, 2.0);
+    EXPECT_EQ(after, "counting: 25.0% done, 2 s elapsed, about 6 s left, 15 solutions/s");
+
+    const struct {
+        int Width;
+        std::size_t Characters;  // of `before`, whose dashes take three bytes each
+    } cases[] = {{120, 57}, {58, 57}, {57, 56}, {20, 19}, {11, 10}, {1, 0}, {0, 0}};
+    for (const auto& c : cases) {
+        const std::string cut = console::CutToWidth(before, c.Width);
+        std::size_t characters = 0;
+        for (const char ch : cut)
+            characters += (static_cast<unsigned char>(ch) & 0xC0) != 0x80 ? 1 : 0;
+        EXPECT_EQ(characters, c.Characters) << c.Width;
+        EXPECT_EQ(before.rfind(cut, 0), 0u) << c.Width;
+    }
+}
+
+}  // namespace
+}  // namespace nq::testing
