@@ -22,6 +22,9 @@ const QColor kFixedQueen(255, 0, 0);  // the main window's red for accepted quee
 const QColor kSearchedQueen(25, 25, 25);
 const QColor kAttackedShade(60, 60, 160, 45);
 const QColor kConflict(220, 0, 0);
+const QColor kPlacedRing(0, 170, 60);
+const QColor kMovedRing(240, 140, 0);
+const QColor kTakenBack(90, 90, 90, 200);
 
 // Where the board lies in a rectangle: the band for the numbers, the square's side and the board's top-left.
 struct Layout {
@@ -133,7 +136,37 @@ void BoardCanvas::Paint(QPainter& painter, QSize size, const BoardPicture& pictu
                         bool showFocus, QColor paper) {
     PaintBoard(painter, size, picture, paper);
     PaintQueens(painter, size, picture, nullptr);
+    PaintStep(painter, size, picture);
     if (showFocus) PaintFocus(painter, size, picture.N, focus);
+}
+
+void BoardCanvas::PaintStep(QPainter& painter, QSize size, const BoardPicture& picture) {
+    const int n = picture.N;
+    if (picture.Step == StepKind::None || n < 1) return;
+    painter.setRenderHint(QPainter::Antialiasing);
+    const Layout layout = LayoutFor(size, n);
+    const double side = layout.Side;
+    auto square = [&](int c, int r) {
+        return QRectF(layout.Origin.x() + (c - 1) * side, layout.Origin.y() + (r - 1) * side, side, side);
+    };
+    for (int c = 1; c <= n; ++c) {
+        const int r = picture.TakenBack[c];
+        if (r < 1 || r > n) continue;
+        QTransform toSquare;
+        const QRectF at = square(c, r).adjusted(side * 0.06, side * 0.06, -side * 0.06, -side * 0.06);
+        toSquare.translate(at.left(), at.top());
+        toSquare.scale(at.width(), at.height());
+        painter.setPen(QPen(kTakenBack, std::max(1.0, side * 0.035), Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(toSquare.map(QueenShape()));
+    }
+    const int c = picture.StepColumn;
+    const int r = picture.StepRow;
+    if (c < 1 || c > n || r < 1 || r > n) return;
+    const double line = std::max(2.0, side * 0.09);
+    painter.setPen(QPen(picture.Step == StepKind::Moved ? kMovedRing : kPlacedRing, line));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(square(c, r).adjusted(line / 2, line / 2, -line / 2, -line / 2));
 }
 
 void BoardCanvas::PaintBoard(QPainter& painter, QSize size, const BoardPicture& picture, QColor paper) {
@@ -310,6 +343,7 @@ void BoardCanvas::paintEvent(QPaintEvent* event) {
     }
     painter.setClipRegion(event->region());
     PaintQueens(painter, size(), picture, &sprites_);
+    PaintStep(painter, size(), picture);
     if (hasFocus()) PaintFocus(painter, size(), picture.N, focus_);
 }
 
@@ -317,7 +351,9 @@ void BoardCanvas::Repaint(const BoardPicture& before) {
     const BoardPicture& now = Picture();
     announcer_.Changed(before, now);
     if (before.N != now.N) setMinimumSize(MinimumFor(now.N));
-    if (before.N != now.N || before.Attacked != now.Attacked || before.Conflict != now.Conflict) {
+    if (before.N != now.N || before.Attacked != now.Attacked || before.Conflict != now.Conflict ||
+        before.Step != now.Step || before.StepColumn != now.StepColumn || before.StepRow != now.StepRow ||
+        before.TakenBack != now.TakenBack) {
         update();
         return;
     }

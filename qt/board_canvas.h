@@ -47,6 +47,9 @@ class BoardCanvas : public QWidget {
     static void PaintQueens(QPainter& painter, QSize size, const BoardPicture& picture,
                             QueenSprites* sprites);
     static void PaintFocus(QPainter& painter, QSize size, int n, QPoint focus);
+    // The step a watched search drew: outlines where it took queens away, a ring round the queen it placed
+    // or moved.
+    static void PaintStep(QPainter& painter, QSize size, const BoardPicture& picture);
     // The board of a picture on white, as the canvas of that size shows it, at `ratio` device pixels a pixel.
     static QImage Image(const BoardPicture& picture, QSize size, double ratio);
     // The square (column, row) under a point of a rectangle of `size`; (0, 0) outside the board.

@@ -37,6 +37,7 @@
 #include "qt/picture_file.h"
 #include "qt/plain_progress_bar.h"
 #include "qt/qt_view.h"
+#include "qt/speed_control.h"
 
 namespace nq {
 namespace {
@@ -70,12 +71,14 @@ BoardWindow::BoardWindow(Form1& form, QtView& view)
     progress_->setAccessibleName(QStringLiteral("share of the search done"));
     progress_->setRange(0, 1000);
     progress_->setVisible(false);
+    speed_ = new SpeedControl(form_, view_, this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(canvas_, 1);
     layout->addWidget(status_);
     layout->addWidget(progress_);
+    layout->addWidget(speed_);
 
     toggle_ = new QAction(QStringLiteral("Board"), this);
     toggle_->setCheckable(true);
@@ -143,7 +146,7 @@ void BoardWindow::Refresh() {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
     const BoardPicture before = watcher_.Picture();
-    const BoardPicture& picture = watcher_.Take(form_, seconds);
+    const BoardPicture& picture = watcher_.Take(form_, seconds, speed_->Pacer().FrameFor(form_));
     launcher_->Show(picture.Phase == BoardPhase::Running, picture.Progress);
     if (picture == before) return;
     if (picture.N != before.N) canvas_->ClampFocus();

@@ -19,6 +19,7 @@ namespace nq {
 class BoardCanvas;
 class LauncherProgress;
 class QtView;
+class SpeedControl;
 
 // The top-level window "Board": the canvas, the status line and the progress bar. Its "Board" action (F2) and
 // "Copy position" also go into the main window's context menu. Closing it asks nothing and leaves any search
@@ -46,6 +47,7 @@ class BoardWindow : public QWidget {
     QLabel* StatusLine() const { return status_; }
     QProgressBar* ProgressBar() const { return progress_; }
     QAction* ToggleAction() const { return toggle_; }
+    SpeedControl* Speed() const { return speed_; }
 
   public slots:
     // Takes the picture of the window's state and repaints what changed.
@@ -70,6 +72,7 @@ class BoardWindow : public QWidget {
     BoardCanvas* canvas_ = nullptr;
     QLabel* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    SpeedControl* speed_ = nullptr;
     QAction* toggle_ = nullptr;
     std::unique_ptr<LauncherProgress> launcher_;
     QTimer rememberLater_;

@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QString>
+#include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -41,6 +43,20 @@ void QtPlatform::PumpEvents() {
     // Measured after the events ran: a handler that took long (a message box) still leaves the search its
     // interval before the next real pump.
     lastPump_ = Clock::now().time_since_epoch().count();
+}
+
+void QtPlatform::WaitForEvents(int milliseconds) {
+    if (view_ != nullptr) view_->Sync();
+    // The timer only wakes the wait: any event that comes sooner ends it.
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    wake.start(std::max(milliseconds, 0));
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+std::int64_t QtPlatform::Microseconds() const {
+    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
 }
 
 void QtPlatform::EndProcess() {

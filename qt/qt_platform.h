@@ -1,9 +1,10 @@
 // The platform services over Qt: modal message boxes over the window, a throttled event pump that mirrors the
-// control model onto the widgets at screen rate during a run, the immediate end of the process, and the
-// window's caption.
+// control model onto the widgets at screen rate during a run, the wait in the event loop of a watched search,
+// the immediate end of the process, and the window's caption.
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 #include "window/platform.h"
@@ -39,6 +40,11 @@ class QtPlatform final : public Platform {
     // QCoreApplication::processEvents(), at most once per kMinPumpInterval; mirrors the model first when
     // kMirrorInterval has passed since the last mirror.
     void PumpEvents() override;
+    // Mirrors the model (the board window takes its picture), then runs the pending events and waits for more
+    // on a precise timer of `milliseconds`: returns after one batch of events or when the timer fires.
+    void WaitForEvents(int milliseconds) override;
+    // The steady clock's reading in microseconds.
+    std::int64_t Microseconds() const override;
     // Ends the process at once with exit code 0; no event, handler or destructor runs any more.
     [[noreturn]] void EndProcess() override;
     // The window's title text; the design's caption while no view is attached.

@@ -21,6 +21,22 @@ bool Attacks(std::int32_t c1, std::int32_t r1, std::int32_t c2, std::int32_t r2)
     return c1 == c2 || r1 == r2 || std::abs(c1 - c2) == std::abs(r1 - r2);
 }
 
+// Shades the squares the picture's queens attack.
+void MarkAttacked(BoardPicture& p) {
+    const std::int32_t n = p.N;
+    std::vector<Queen> placed;
+    for (std::int32_t c = 1; c <= n; ++c) {
+        if (p.Row[c] != 0) placed.push_back({c, p.Row[c]});
+    }
+    const std::uint64_t all = (std::uint64_t{1} << n) - 1;
+    for (std::int32_t c = 1; c <= n; ++c) {
+        // A queen of its own attacks the rest of its column.
+        const std::uint64_t rows =
+            p.Row[c] != 0 ? all & ~(std::uint64_t{1} << (p.Row[c] - 1)) : RowsAttacked(placed, n, c);
+        p.Attacked[c] = static_cast<std::uint32_t>(rows);
+    }
+}
+
 std::string Count(std::int64_t solutions) {
     return solutions == 1 ? std::string("1 solution") : Decimal(solutions) + " solutions";
 }
@@ -127,17 +143,7 @@ void BoardWatcher::TakeEntryRow(const Form1& form) {
             }
         }
     }
-    std::vector<Queen> placed;
-    for (std::int32_t c = 1; c <= n; ++c) {
-        if (p.Row[c] != 0) placed.push_back({c, p.Row[c]});
-    }
-    const std::uint64_t all = (std::uint64_t{1} << n) - 1;
-    for (std::int32_t c = 1; c <= n; ++c) {
-        // A queen of its own attacks the rest of its column.
-        const std::uint64_t rows =
-            p.Row[c] != 0 ? all & ~(std::uint64_t{1} << (p.Row[c] - 1)) : RowsAttacked(placed, n, c);
-        p.Attacked[c] = static_cast<std::uint32_t>(rows);
-    }
+    MarkAttacked(p);
 }
 
 void BoardWatcher::TakeRows(const Form1& form, bool fromDisplayRow) {
@@ -166,7 +172,25 @@ std::string BoardWatcher::RunFigures(const Form1& form, double seconds) const {
     return text;
 }
 
-const BoardPicture& BoardWatcher::Take(const Form1& form, double seconds) {
+void BoardWatcher::TakeStep(const Form1& form, const StepFrame& step) {
+    BoardPicture& p = picture_;
+    for (std::int32_t c = 1; c <= p.N; ++c) {
+        p.Row[c] = step.Row[c];
+        p.Kind[c] = step.Row[c] == 0           ? QueenKind::None
+                    : form.FixedColumn[c] == 1 ? QueenKind::Fixed
+                                               : QueenKind::Searched;
+    }
+    MarkAttacked(p);
+    p.Step = step.Kind;
+    p.StepColumn = step.Column;
+    p.StepRow = step.ToRow;
+    p.TakenBack = step.TakenBack;
+    auto many = [](std::int64_t k, const char* one) { return Decimal(k) + " " + one + (k == 1 ? "" : "s"); };
+    p.Status += ", " + many(step.Steps, "step") + (step.CountedFromStart ? ", " : " and ") +
+                many(step.Backtracks, "backtrack") + (step.CountedFromStart ? "" : " watched");
+}
+
+const BoardPicture& BoardWatcher::Take(const Form1& form, double seconds, const StepFrame* step) {
     const BoardPhase before = picture_.Phase;
     const std::string& state = form.Text2.Text;
     BoardPhase phase = BoardPhase::Entry;
@@ -224,22 +248,23 @@ const BoardPicture& BoardWatcher::Take(const Form1& form, double seconds) {
             // The figures (status and progress) are kept for a moment: read at a human pace, they cost the
             // run less, and a window that mirrors while the run is held (a question box open) comes to rest
             // instead of repainting the clock.
-            if (before == BoardPhase::Running && seconds - figuresAt_ < kFiguresInterval) {
-                p.Status = last.Status;
-                p.Progress = last.Progress;
-                p.ShowProgress = true;
-                return p;
+            if (before != BoardPhase::Running || seconds - figuresAt_ >= kFiguresInterval) {
+                runStatus_ = p.Status + RunFigures(form, seconds);
+                runProgress_ = progress_.Value();
+                figuresAt_ = seconds;
             }
-            p.Status += RunFigures(form, seconds);
-            figuresAt_ = seconds;
+            p.Status = runStatus_;
             p.ShowProgress = true;
-            break;
+            if (step != nullptr && step->N == p.N) TakeStep(form, *step);
+            p.Progress = runProgress_;
+            return p;
         case BoardPhase::Stopped:
             TakeRows(form, true);
             progress_.Update(form);
             p.Status += state == kStateSolutionFound ? ", solution " + form.Text3.Text
                                                      : ", " + Count(form.SolutionCount);
             p.ShowProgress = true;
+            if (step != nullptr && step->N == p.N && step->Row == p.Row) TakeStep(form, *step);
             break;
         case BoardPhase::Finished:
             if (haveQueens_) {

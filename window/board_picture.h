@@ -8,6 +8,7 @@
 
 #include "engine/board.h"
 #include "window/form1.h"
+#include "window/step_pacer.h"
 
 namespace nq {
 
@@ -57,12 +58,19 @@ struct BoardPicture {
     std::array<QueenKind, kColumnSlots> Kind{};
     // The column's entry lies outside 1..N or attacks another queen of the entry row (before a search only).
     std::array<bool, kColumnSlots> Conflict{};
-    // Bit r - 1 of column c: the empty square (c, r) is attacked by a placed queen (before a search only).
+    // Bit r - 1 of column c: the empty square (c, r) is attacked by a placed queen (before a search, and
+    // for a step drawn).
     std::array<std::uint32_t, kColumnSlots> Attacked{};
     bool Editable = false;  // a click on a square types into the entry row
     std::string Status;     // the status line under the board
     bool ShowProgress = false;
     double Progress = 0.0;  // 0..1, meaningful when ShowProgress
+    // The search step drawn at a slow speed or after "Step" (Kind None otherwise): the queen it placed or
+    // moved (column and row, 0 for none) and, per column, the row of a queen it took away (0 for none).
+    StepKind Step = StepKind::None;
+    std::int32_t StepColumn = 0;
+    std::int32_t StepRow = 0;
+    std::array<std::int32_t, kColumnSlots> TakenBack{};
 
     friend bool operator==(const BoardPicture&, const BoardPicture&) = default;
 };
@@ -80,8 +88,9 @@ std::string DisplayRowText(const Form1& form);
 class BoardWatcher {
   public:
     // The picture of `form` now; `seconds` is a steady clock reading (any epoch). Call it at the main
-    // window's mirrors, never per pass.
-    const BoardPicture& Take(const Form1& form, double seconds);
+    // window's mirrors, never per pass. `step` (nullptr: none) is the step a watched search drew last: while
+    // a run goes its position is drawn, at a stop only when it is the position shown.
+    const BoardPicture& Take(const Form1& form, double seconds, const StepFrame* step = nullptr);
     const BoardPicture& Picture() const { return picture_; }
     // The row a click on square (column, row) types into column's entry box: the row, or "" when that queen
     // is already there. Column and row 1..N.
@@ -91,12 +100,15 @@ class BoardWatcher {
     void TakeEntryRow(const Form1& form);
     void TakeRows(const Form1& form, bool fromDisplayRow);
     std::string RunFigures(const Form1& form, double seconds) const;
+    void TakeStep(const Form1& form, const StepFrame& step);
 
     static constexpr double kFiguresInterval = 0.25;  // seconds between two compositions of a run's figures
 
     BoardPicture picture_;
     ProgressEstimate progress_;
     double figuresAt_ = 0.0;
+    std::string runStatus_;  // the state line with a run's figures, as last composed
+    double runProgress_ = 0.0;
     double runStart_ = 0.0;
     double elapsedBefore_ = 0.0;  // seconds of the search's earlier runs (before its last continue)
     double shareAtStart_ = 0.0;

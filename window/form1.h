@@ -14,6 +14,8 @@
 
 namespace nq {
 
+class StepPacer;
+
 inline constexpr int kBoxesPerRow = 32;
 
 // State texts of Text2; "start/continue" compares them exactly.
@@ -80,6 +82,15 @@ class Form1 : public Board {
 
     // True while a search runs inside RunSearch.
     bool Running() const { return running_; }
+    // Changes whenever the board is rebuilt (test, reset) or the window closes.
+    std::uint64_t Generation() const { return boardGeneration_; }
+
+    // Watching: while `pacer` (nullptr: none) is pacing, the run loop hands it every pass (PacedPass). The
+    // pacer must outlive its registration.
+    void SetPacer(StepPacer* pacer) { pacer_ = pacer; }
+    // True while the run loop hands every pass to the pacer; a faster way through the passes must not be
+    // taken then.
+    bool Paced() const;
 
     // The model object behind a design entry, for the view; nullptr where the kind does not match.
     TextBox* TextBoxFor(ControlName name, int index);
@@ -89,6 +100,9 @@ class Form1 : public Board {
     // The run loop's passes between two pumps while no break is pending, and the end of an exhausted search.
     void RunPassesUntilPump();
     void EndSearch();
+    // One pass handed to the pacer, which draws its steps and may wait in the event loop. False when a
+    // handler that ran meanwhile rebuilt the board or closed the window (the run is then over).
+    bool PacedPass(std::uint64_t generation);
 
     static std::array<TextBox, kBoxesPerRow> LockedRow() {
         std::array<TextBox, kBoxesPerRow> row{};
@@ -102,6 +116,7 @@ class Form1 : public Board {
     // Changed whenever the board is rebuilt (test, reset) or the window closes. A run that finds it changed
     // when the event pump returns ends at once: whatever it was searching is gone.
     std::uint64_t boardGeneration_ = 0;
+    StepPacer* pacer_ = nullptr;
 };
 
 // Writes a non-negative number as decimal digits, without blank or sign.

@@ -2,6 +2,7 @@
 // window, a scripted one for headless tests.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace nq {
@@ -23,6 +24,13 @@ class Platform {
     // Runs every pending window event, handlers included, then returns. May skip the real work when it last
     // ran a moment ago: the run loop calls it every 100 passes, far more often than a user can act.
     virtual void PumpEvents() = 0;
+    // Shows the window's state as it stands, then runs window events, handlers included, as they come for at
+    // most `milliseconds` (0..1000): returns after the first events have run or when the time is up. A
+    // watched search waits here between its steps, never in a sleep, so that a break, reset or quit is
+    // answered at once.
+    virtual void WaitForEvents(int milliseconds) = 0;
+    // A steady clock in microseconds, any epoch.
+    virtual std::int64_t Microseconds() const = 0;
     // Ends the process at once: no further event or handler of the program runs.
     [[noreturn]] virtual void EndProcess() = 0;
     // The window's title bar text.

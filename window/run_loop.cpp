@@ -1,6 +1,8 @@
 // The run loop: drives the search step on the window's thread, pumps events every 100 passes, turns complete
-// placements into counted solutions and stops at a break, at a solution (when asked to) or at the end.
+// placements into counted solutions and stops at a break, at a solution (when asked to) or at the end. While
+// a search is watched, every pass goes through the pacer's hook (PacedPass).
 #include "window/form1.h"
+#include "window/step_pacer.h"
 
 namespace nq {
 
@@ -36,7 +38,9 @@ constexpr std::int32_t kPassesPerPump = 100;
             }
             if (StopRun == 1) break;
         }
-        if (BreakRequested == 0) {
+        if (Paced()) [[unlikely]] {
+            if (!PacedPass(generation)) return;
+        } else if (BreakRequested == 0) {
             RunPassesUntilPump();
         } else {
             ++StepCounter;
@@ -45,6 +49,24 @@ constexpr std::int32_t kPassesPerPump = 100;
     }
     StepCounter = 0;
     running_ = false;
+}
+
+bool Form1::Paced() const {
+    return pacer_ != nullptr && pacer_->Pacing();
+}
+
+// Watching: the same pass as at full speed; only what comes after it (the drawing of its steps, a wait in the
+// event loop) is the pacer's.
+bool Form1::PacedPass(std::uint64_t generation) {
+    const Board before = *this;
+    ++StepCounter;
+    RunStep();
+    pacer_->AfterPass(before, *this, platform_);
+    if (boardGeneration_ != generation) {
+        running_ = false;
+        return false;
+    }
+    return true;
 }
 
 // The passes of RunStep up to the next pump, for a search without a break. Between two pumps no handler runs,

@@ -47,6 +47,8 @@ class GapMeter final : public nq::Platform {
             if (timed) inPumps_ += last_ - start;
         }
     }
+    void WaitForEvents(int milliseconds) override { qt_.WaitForEvents(milliseconds); }
+    std::int64_t Microseconds() const override { return qt_.Microseconds(); }
     [[noreturn]] void EndProcess() override { qt_.EndProcess(); }
     std::string Caption() const override { return qt_.Caption(); }
 
