@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "engine/board.h"
@@ -13,6 +14,8 @@
 #include "window/platform.h"
 
 namespace nq {
+
+class FastForward;
 
 inline constexpr int kBoxesPerRow = 32;
 
@@ -26,7 +29,8 @@ inline constexpr const char* kStateFinished = "computation finished";
 
 class Form1 : public Board {
   public:
-    explicit Form1(Platform& platform) : platform_(platform) {}
+    explicit Form1(Platform& platform);
+    ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
@@ -81,6 +85,15 @@ class Form1 : public Board {
     // True while a search runs inside RunSearch.
     bool Running() const { return running_; }
 
+    // Counting on every core: with workers >= 1, while a run counts (the box clear) that many worker threads
+    // count the subtrees ahead of the search and the run passes over each counted one in one pass; every stop
+    // still shows a state of the one-core search. 0 (the default): the one-core search alone. Not during a
+    // run.
+    void CountOnCores(int workers);
+    // The share of the work of the search done, counted subtrees included, for the progress display; -1 when
+    // the search is not counted on every core.
+    double CountedShare() const;
+
     // The model object behind a design entry, for the view; nullptr where the kind does not match.
     TextBox* TextBoxFor(ControlName name, int index);
     const Button* ButtonFor(ControlName name) const;
@@ -89,6 +102,14 @@ class Form1 : public Board {
     // The run loop's passes between two pumps while no break is pending, and the end of an exhausted search.
     void RunPassesUntilPump();
     void EndSearch();
+    // Counting on every core (fast_forward.cpp). The column whose empty cursor marks a subtree's entry for
+    // this pump's passes, -1 for none; the pass at such an entry; the pass right after a pump that leaves a
+    // subtree counted meanwhile (false: no such pass, the passes go on as usual).
+    std::int32_t WatchedColumn(bool stopAtSolution);
+    bool FastForwardAtEntry();
+    bool FastForwardAtPump();
+    // The board is rebuilt or the window goes: a run on the stack ends, the workers' counts are dropped.
+    void NewGeneration();
 
     static std::array<TextBox, kBoxesPerRow> LockedRow() {
         std::array<TextBox, kBoxesPerRow> row{};
@@ -102,6 +123,7 @@ class Form1 : public Board {
     // Changed whenever the board is rebuilt (test, reset) or the window closes. A run that finds it changed
     // when the event pump returns ends at once: whatever it was searching is gone.
     std::uint64_t boardGeneration_ = 0;
+    std::unique_ptr<FastForward> fast_;  // null: the one-core search alone
 };
 
 // Writes a non-negative number as decimal digits, without blank or sign.
