@@ -2,7 +2,10 @@
 // that count them with the engine's kernels.
 #include "count/subtree_counts.h"
 
+#include <tbb/global_control.h>
 #include <tbb/info.h>
+#include <tbb/task_arena.h>
+#include <tbb/task_group.h>
 
 #include <algorithm>
 #include <bit>
@@ -100,10 +103,16 @@ void SubtreeCounts::Walker::Fill(Slot& slot) const {
 
 // One thread more than the workers may run in the arena: the search's thread, which enters it only to wait
 // for the workers at End(), on the slot reserved for it.
-SubtreeCounts::SubtreeCounts(int workers)
-    : control_(tbb::global_control::max_allowed_parallelism,
-               static_cast<std::size_t>(std::max(1, workers)) + 1),
-      arena_(std::max(1, workers) + 1, 1) {}
+struct SubtreeCounts::Pool {
+    explicit Pool(int workers)
+        : control(tbb::global_control::max_allowed_parallelism, static_cast<std::size_t>(workers) + 1),
+          arena(workers + 1, 1) {}
+    tbb::global_control control;
+    tbb::task_arena arena;
+    tbb::task_group group;
+};
+
+SubtreeCounts::SubtreeCounts(int workers) : pool_(std::make_unique<Pool>(std::max(1, workers))) {}
 
 SubtreeCounts::~SubtreeCounts() {
     End();
@@ -120,7 +129,7 @@ void SubtreeCounts::End() {
         ahead_.clear();
         nextClaim_ = 0;
     }
-    arena_.execute([this] { group_.wait(); });
+    pool_->arena.execute([this] { pool_->group.wait(); });
 }
 
 void SubtreeCounts::Begin(const Problem& problem, int depth, bool mirror, const SubtreePrefix& from) {
@@ -165,7 +174,7 @@ std::size_t SubtreeCounts::RefillLocked() {
 
 void SubtreeCounts::Enqueue(std::size_t tasks) {
     for (std::size_t i = 0; i < tasks; ++i)
-        arena_.enqueue(group_.defer([this] { Work(); }));
+        pool_->arena.enqueue(pool_->group.defer([this] { Work(); }));
 }
 
 std::optional<std::uint64_t> SubtreeCounts::Reach(const SubtreePrefix& prefix) {

@@ -5,10 +5,6 @@
 // only fill in counts.
 #pragma once
 
-#include <tbb/global_control.h>
-#include <tbb/task_arena.h>
-#include <tbb/task_group.h>
-
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -114,9 +110,9 @@ class SubtreeCounts {
     void Work();
     std::uint64_t CountSlot(const Slot& slot, StopPoll& poll) const;
 
-    tbb::global_control control_;
-    tbb::task_arena arena_;
-    tbb::task_group group_;
+    // The oneTBB objects, kept out of this header so that Qt code may include it (Qt's `emit` macro).
+    struct Pool;
+    std::unique_ptr<Pool> pool_;
 
     mutable std::mutex mutex_;  // guards everything below, the slots' Count and State included
     bool active_ = false;
