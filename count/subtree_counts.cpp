@@ -194,15 +194,18 @@ std::optional<std::uint64_t> SubtreeCounts::Reach(const SubtreePrefix& prefix) {
     return count;
 }
 
-std::optional<std::uint64_t> SubtreeCounts::Finished(const SubtreePrefix& prefix) {
+std::optional<std::uint64_t> SubtreeCounts::Finished(const SubtreePrefix& prefix, bool& counting) {
     std::optional<std::uint64_t> count;
     std::size_t tasks = 0;
+    counting = false;
     {
         const std::lock_guard lock(mutex_);
         if (!active_) return std::nullopt;
         for (const std::shared_ptr<Slot>& slot : ahead_) {
             if (slot->Rows > prefix) break;
-            if (slot->Rows == prefix && slot->State == SlotState::Done) count = slot->Count;
+            if (slot->Rows != prefix) continue;
+            if (slot->State == SlotState::Done) count = slot->Count;
+            counting = slot->State == SlotState::Counting;
         }
         tasks = RefillLocked();
     }

@@ -52,8 +52,9 @@ class SubtreeCounts {
     // subtrees before it are dropped, the generation moves up to it and the window ahead is refilled. Its
     // count, once a worker has finished it.
     std::optional<std::uint64_t> Reach(const SubtreePrefix& prefix);
-    // The count of `prefix` when a worker has finished it; refills the window. Nothing is dropped.
-    std::optional<std::uint64_t> Finished(const SubtreePrefix& prefix);
+    // The count of `prefix` when a worker has finished it; refills the window. Nothing is dropped. `counting`
+    // tells whether a worker is counting it now.
+    std::optional<std::uint64_t> Finished(const SubtreePrefix& prefix, bool& counting);
     // Lets the generation go on through the lower-half row `row` of the first column (mirror only).
     void CountRow(int row);
     // The share of the whole search (as if every subtree of a column were alike) of the finished subtrees

@@ -3,6 +3,7 @@
 #include "window/fast_forward.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "count/counting.h"
 #include "window/board_picture.h"
@@ -106,8 +107,14 @@ bool FastForward::Inside(Board& board) {
         inSubtree_ = false;
         return false;
     }
-    const std::optional<std::uint64_t> count = counts_.Finished(current_);
-    if (!count) return false;
+    bool counting = false;
+    const std::optional<std::uint64_t> count = counts_.Finished(current_, counting);
+    if (!count) {
+        // A worker will have this count long before the steps get through the subtree: the steps go on,
+        // but give way to the workers where they wait for a core.
+        if (counting) std::this_thread::yield();
+        return false;
+    }
     const std::int64_t total = enteredAt_ + static_cast<std::int64_t>(*count);
     if (total < board.SolutionCount) return false;  // not this subtree's count after all: step on
     board.SolutionCount = total;
