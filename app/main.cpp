@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "console/command_line.h"
+#include "count/subtree_counts.h"
 #include "qt/board_window.h"
 #include "qt/qt_platform.h"
 #include "qt/qt_view.h"
@@ -52,6 +53,7 @@ int main(int argc, char* argv[]) {
 
     nq::QtPlatform platform;
     nq::Form1 form(platform);
+    form.CountOnCores(nq::HardwareThreads());
     nq::QtView view(form, platform);
     form.Form_Load();
     view.Sync();

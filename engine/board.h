@@ -63,6 +63,13 @@ class Board {
     // on the first empty free column or (after a solution) on n, SearchFinished = 0.
     void SearchStep();
 
+    // The step that leaves the subtree below the queen of `column` once every placement in it has been
+    // tried: the free columns to its right are emptied and the search goes on as its step would after the
+    // last node of that subtree (that queen moves down, or the search backtracks further or ends). The
+    // same board, cursor and working rows as the one-step search reaches; no solution is counted here.
+    // Precondition: as for SearchStep, and `column` (1..n) a free column holding a queen.
+    void LeaveSubtree(std::int32_t column);
+
     // True when the search's private bit sets (below) agree with the arrays, the cursor and the fixed
     // columns; also true while they wait to be rebuilt (after any of the four writers above). For tests: the
     // arrays are the truth, the bits only speed up the search.

@@ -105,6 +105,25 @@ bool Board::MasksAgreeWithArrays() const {
     return true;
 }
 
+void Board::LeaveSubtree(std::int32_t column) {
+    if (BreakRequested == 1) return;
+    if (!known_) RebuildSearchBits();
+    const std::int32_t n = BoardSize;
+    for (std::int32_t c = column + 1; c <= n; ++c) {
+        if (FixedColumn[c] == 1 || QueenRow[c] == 0) continue;
+        Vacate(c, QueenRow[c]);
+        QueenRow[c] = 0;
+    }
+    std::int32_t next = column + 1;
+    while (next <= n && FixedColumn[next] == 1)
+        ++next;
+    // The column after `column` has no row left to try: the step backtracks into `column`. Its frame and the
+    // untried rows of the queens to its left are those the search keeps.
+    bits_.untried[static_cast<std::size_t>(next)] = 0;
+    SearchColumn = next;
+    SearchStep();
+}
+
 std::int32_t Board::StepFromFixedColumn(std::int32_t c) {
     const std::int32_t n = BoardSize;
     const std::int32_t fixedRow = QueenRow[c];

@@ -13,9 +13,10 @@ struct StopPoll {
     const std::atomic<bool>* Stop = nullptr;
     bool Stopped = false;
 
-    // Counts one node against `budget`; every kPollEvery nodes reads the flag. True once stopped.
+    // Counts one node against `budget`; every kPollEvery nodes reads the flag. True once stopped, at every
+    // node after that too, so that a kernel unwinds at once instead of one level per kPollEvery nodes.
     bool Tick(unsigned& budget) {
-        if (--budget != 0) return false;
+        if (--budget != 0) return Stopped;
         budget = kPollEvery;
         if (Stop != nullptr && Stop->load(std::memory_order_relaxed)) Stopped = true;
         return Stopped;

@@ -102,6 +102,13 @@ double ProgressEstimate::Update(const Board& board) {
     return value_;
 }
 
+double ProgressEstimate::Update(const Form1& form) {
+    const double counted = form.CountedShare();
+    if (counted < 0.0) return Update(static_cast<const Board&>(form));
+    value_ = std::max(value_, counted);
+    return value_;
+}
+
 std::string PositionText(const BoardPicture& picture) {
     std::string text;
     for (std::int32_t c = 1; c <= picture.N; ++c) {

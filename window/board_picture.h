@@ -42,6 +42,9 @@ class ProgressEstimate {
     void Restart() { value_ = 0.0; }
     // The share of `board`, never below what this search has shown before.
     double Update(const Board& board);
+    // The same for the share Form1::CountedShare gives when the search is counted on every core (>= 0), else
+    // the share of the form's board.
+    double Update(const Form1& form);
     // 1: the search has ended.
     void Finish() { value_ = 1.0; }
     double Value() const { return value_; }

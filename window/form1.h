@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "engine/board.h"
@@ -15,6 +16,7 @@
 namespace nq {
 
 class StepPacer;
+class FastForward;
 
 inline constexpr int kBoxesPerRow = 32;
 
@@ -28,7 +30,8 @@ inline constexpr const char* kStateFinished = "computation finished";
 
 class Form1 : public Board {
   public:
-    explicit Form1(Platform& platform) : platform_(platform) {}
+    explicit Form1(Platform& platform);
+    ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
@@ -92,6 +95,15 @@ class Form1 : public Board {
     // taken then.
     bool Paced() const;
 
+    // Counting on every core: with workers >= 1, while a run counts (the box clear) that many worker threads
+    // count the subtrees ahead of the search and the run passes over each counted one in one pass; every stop
+    // still shows a state of the one-core search. 0 (the default): the one-core search alone. Not during a
+    // run.
+    void CountOnCores(int workers);
+    // The share of the work of the search done, counted subtrees included, for the progress display; -1 when
+    // the search is not counted on every core.
+    double CountedShare() const;
+
     // The model object behind a design entry, for the view; nullptr where the kind does not match.
     TextBox* TextBoxFor(ControlName name, int index);
     const Button* ButtonFor(ControlName name) const;
@@ -103,6 +115,14 @@ class Form1 : public Board {
     // One pass handed to the pacer, which draws its steps and may wait in the event loop. False when a
     // handler that ran meanwhile rebuilt the board or closed the window (the run is then over).
     bool PacedPass(std::uint64_t generation);
+    // Counting on every core (fast_forward.cpp). The column whose empty cursor marks a subtree's entry for
+    // this pump's passes, -1 for none; the pass at such an entry; the pass right after a pump that leaves a
+    // subtree counted meanwhile (false: no such pass, the passes go on as usual).
+    std::int32_t WatchedColumn(bool stopAtSolution);
+    bool FastForwardAtEntry();
+    bool FastForwardAtPump();
+    // The board is rebuilt or the window goes: a run on the stack ends, the workers' counts are dropped.
+    void NewGeneration();
 
     static std::array<TextBox, kBoxesPerRow> LockedRow() {
         std::array<TextBox, kBoxesPerRow> row{};
@@ -117,6 +137,7 @@ class Form1 : public Board {
     // when the event pump returns ends at once: whatever it was searching is gone.
     std::uint64_t boardGeneration_ = 0;
     StepPacer* pacer_ = nullptr;
+    std::unique_ptr<FastForward> fast_;  // null: the one-core search alone
 };
 
 // Writes a non-negative number as decimal digits, without blank or sign.

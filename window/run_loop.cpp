@@ -1,6 +1,8 @@
 // The run loop: drives the search step on the window's thread, pumps events every 100 passes, turns complete
 // placements into counted solutions and stops at a break, at a solution (when asked to) or at the end. While
-// a search is watched, every pass goes through the pacer's hook (PacedPass).
+// a search is watched, every pass goes through the pacer's hook (PacedPass); otherwise, while worker threads
+// count ahead, a counted subtree is passed over in one pass (fast_forward.cpp).
+#include "window/fast_forward.h"
 #include "window/form1.h"
 #include "window/step_pacer.h"
 
@@ -41,7 +43,7 @@ constexpr std::int32_t kPassesPerPump = 100;
         if (Paced()) [[unlikely]] {
             if (!PacedPass(generation)) return;
         } else if (BreakRequested == 0) {
-            RunPassesUntilPump();
+            if (!FastForwardAtPump()) RunPassesUntilPump();
         } else {
             ++StepCounter;
             RunStep();
@@ -77,19 +79,27 @@ void Form1::RunPassesUntilPump() {
     const std::int32_t n = BoardSize;
     const bool stopAtSolution = Check1.Value == 1;
     const std::int64_t shown = SolutionCount;
-    std::int32_t left = kPassesPerPump - StepCounter;  // passes until the pump
+    const std::int32_t watch = WatchedColumn(stopAtSolution);  // -1 unless subtrees are counted ahead
+    std::int32_t left = kPassesPerPump - StepCounter;          // passes until the pump
     for (; left > 0; --left) {
         if (SearchColumn == n + 1) [[unlikely]] {
             if (stopAtSolution) break;
             ++SolutionCount;
             SearchColumn = n;  // go on from this solution: the next step moves column n's queen or backtracks
             SearchStep();
-            // A second step in the same pass, unless the first completed a placement or ended the search.
-            if (SearchColumn == n + 1) continue;
+            // A second step in the same pass, unless the first completed a placement, entered a subtree
+            // counted ahead (the next pass looks at it) or ended the search.
+            if (SearchColumn == n + 1 || SearchColumn == watch) continue;
             if (SearchFinished == 1) {
                 --left;
                 break;
             }
+        } else if (SearchColumn == watch && FastForwardAtEntry()) [[unlikely]] {
+            if (SearchFinished == 1) {
+                --left;
+                break;
+            }
+            continue;
         }
         SearchStep();
         if (SearchFinished == 1) [[unlikely]] {
@@ -138,6 +148,7 @@ void Form1::RunStep() {
 }
 
 void Form1::EndSearch() {
+    if (fast_ != nullptr) fast_->End();
     Text2.Text = kStateFinished;
     if (!Text1.Text.empty()) {
         Check1.Value = 0;

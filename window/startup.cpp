@@ -8,8 +8,8 @@ void Form1::Form_Load() {
 }
 
 void Form1::InitialiseForm() {
-    ++boardGeneration_;  // a run on the stack (a reset in one of its pumps) ends without another pass
-    ClearOccupancy();    // every row not free: until the next test no queen can be placed
+    NewGeneration();   // a run on the stack (a reset in one of its pumps) ends without another pass
+    ClearOccupancy();  // every row not free: until the next test no queen can be placed
     for (LoopColumn = 1; LoopColumn <= kBoxesPerRow; ++LoopColumn) {
         TextBox& entry = Text7[LoopColumn - 1];
         entry.Text.clear();

@@ -11,7 +11,7 @@ const char* const kTestTitle = "n Queens Problem";
 }  // namespace
 
 void Form1::PrepareTest() {
-    ++boardGeneration_;  // any run still on the stack searched the board that is now rebuilt
+    NewGeneration();  // any run still on the stack searched the board that is now rebuilt
     ClearOccupancy();
     const std::int32_t n = BoardSize;
     // Every entry box turns black: only the queens this test accepts are shown red afterwards, so a box

@@ -61,7 +61,7 @@ bool Form1::RequestClose(std::int16_t unloadMode) {
     std::int16_t cancel = 0;
     Form_QueryUnload(cancel, unloadMode);
     if (cancel != 0) return false;
-    ++boardGeneration_;  // the window goes: a run in progress must not outlive it
+    NewGeneration();  // the window goes: a run in progress must not outlive it
     return true;
 }
 

@@ -2,15 +2,20 @@
 // headless platform, and the same procedures in the real window (offscreen), "stop at next solution" cleared.
 // Also the longest time the real window went without processing its events during the run. The last line
 // repeats n = 14 with the board window open beside the main window (board=1), which repaints from every
-// mirror.
+// mirror. The window_count lines count n = 16 in the real window on every core, against one core, with the
+// board window closed and open; window_count_end times how long the workers take to stop.
 #include <QApplication>
 #include <QStandardPaths>
+#include <QThread>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
+#include "count/counting.h"
+#include "count/subtree_counts.h"
 #include "engine/board.h"
 #include "qt/board_canvas.h"
 #include "qt/board_window.h"
@@ -164,9 +169,56 @@ int main(int argc, char* argv[]) {
     for (int n : {12, 13, 14})
         measure(n, 0);
 
+    // n = 16 through the real window on one core, then with 1 and 2 worker threads; each once, as the
+    // one-core count alone takes seconds. The ratio divides by the one-core time of the same window in this
+    // run.
+    auto windowCount = [&](int n, int board) {
+        auto timed = [&](int threads, double& gap) {
+            qtForm.CountOnCores(threads);
+            meter.Start();
+            const Clock::time_point start = Clock::now();
+            const std::int64_t solutions = WindowCount(qtForm, n);
+            const double seconds = Seconds(Clock::now() - start);
+            gap = Seconds(meter.MaxGap()) * 1e3;
+            return std::pair{seconds, solutions};
+        };
+        double oneCoreGap = 0;
+        const auto [oneCore, expected] = timed(0, oneCoreGap);
+        for (int threads : {1, 2}) {
+            double gap = 0;
+            const auto [seconds, solutions] = timed(threads, gap);
+            if (solutions != expected) {
+                std::fprintf(stderr, "count_bench: n=%d threads=%d counts %lld, one core %lld\n", n, threads,
+                             static_cast<long long>(solutions), static_cast<long long>(expected));
+                std::exit(1);
+            }
+            std::printf(
+                "window_count n=%d threads=%d seconds=%.3f ratio_to_one_core=%.3f max_pump_gap_ms=%.2f "
+                "board=%d one_core_seconds=%.3f one_core_max_pump_gap_ms=%.2f\n",
+                n, threads, seconds, seconds / oneCore, gap, board, oneCore, oneCoreGap);
+            std::fflush(stdout);
+        }
+        qtForm.CountOnCores(0);
+    };
+    windowCount(16, 0);
+
     nq::BoardWindow board(qtForm, view);
     board.show();
     QApplication::processEvents();
     measure(14, 1);
+    windowCount(16, 1);
+
+    // How long the workers take to end their work when the search is gone (reset, test, quit): n = 20
+    // counted ahead for a moment, then ended.
+    {
+        nq::SubtreeCounts counts(nq::HardwareThreads());
+        const nq::Problem problem{20, {}};
+        counts.Begin(problem, nq::CountingDepth(problem), true, nq::SubtreePrefix{});
+        QThread::msleep(300);
+        const Clock::time_point start = Clock::now();
+        counts.End();
+        std::printf("window_count_end n=20 threads=%d end_ms=%.3f\n", nq::HardwareThreads(),
+                    Seconds(Clock::now() - start) * 1e3);
+    }
     return 0;
 }

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "count/subtree_counts.h"
 #include "qt/board_canvas.h"
 #include "qt/board_window.h"
 #include "qt/qt_platform.h"
@@ -61,6 +62,7 @@ int main(int argc, char* argv[]) {
 
     nq::QtPlatform platform;
     nq::Form1 form(platform);
+    form.CountOnCores(nq::HardwareThreads());  // as the program does
     nq::QtView view(form, platform);
     form.Form_Load();
     view.move(0, 0);

@@ -323,6 +323,31 @@ class WindowInputTest : public QObject {
         QCOMPARE(answerer.Shown.size(), 0u);
     }
 
+    // A count on every core through the real window: the same number and the same end state as one core.
+    void countOnEveryCore() {
+        Window w;
+        w.form.CountOnCores(2);
+        BoxAnswerer answerer;
+        TypeInto(w.Box(N::Text1), QStringLiteral("12"));
+        Click(w.Button(N::Command1));
+        Click(w.Widget(N::Check1));
+        Click(w.Button(N::Command2));
+        Settle();
+        QCOMPARE(Text(w, N::Text2), QStringLiteral("computation finished"));
+        QCOMPARE(Text(w, N::Text3), QStringLiteral("14200"));
+        for (N button : {N::Command1, N::Command2, N::Command3, N::Command4})
+            QVERIFY(!w.Button(button)->isEnabled());
+        const auto* check = w.Widget<QCheckBox>(N::Check1);
+        QVERIFY(!check->isEnabled());
+        QVERIFY(!check->isChecked());
+        for (int i = 0; i < 12; ++i) {
+            QVERIFY(Text(w, N::Text8, i).isEmpty());
+            QVERIFY(w.Box(N::Text7, i)->isReadOnly());
+        }
+        QVERIFY(w.form.CountedShare() < 0.0);  // the workers are done with the finished search
+        QCOMPARE(answerer.Shown.size(), 0u);
+    }
+
     // Fixed queens turn red in the entry row once accepted, the search keeps them, and a reset blackens them
     // again.
     void fixedQueensAreRedAndKept_data() {

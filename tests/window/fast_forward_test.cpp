@@ -1,0 +1,233 @@
+// Counting on every core, seen through the window: every position and solution number shown at a pump is a
+// state the one-core search passes through, a run ends in the one-core run's state, a break shows such a
+// state and goes on from it, checking the box stops at the next solution after the position shown, and a
+// reset ends the workers' counts. Random boards (n <= 12, with and without fixed queens) and random pumps,
+// held against the oracle's search tree.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <ostream>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/oracle.h"
+#include "support/search_driver.h"
+#include "support/window_script.h"
+
+namespace nq {
+namespace {
+
+using testing::FixedSet;
+using testing::Placement;
+using testing::WindowScript;
+
+// The one-core search's states, as the oracle knows them: a state is a node of the tree (the fixed queens and
+// the first free columns placed), and its solution number is the count of the solutions that come before it.
+class OneCoreStates {
+  public:
+    OneCoreStates(int n, const FixedSet& fixed) : n_(n), fixed_(fixed), isFixed_(n + 1, false) {
+        for (const testing::FixedQueen& q : fixed)
+            isFixed_[q.Column] = true;
+        if (static_cast<int>(fixed.size()) == n) {
+            if (testing::IsSolution(n, testing::PlacementOf(n, fixed)))
+                solutions_.push_back(testing::PlacementOf(n, fixed));
+            return;
+        }
+        testing::PartialPlacementTree(n, fixed).Walk([&](const Placement& p, int next) {
+            if (next == n + 1) solutions_.push_back(p);
+            return true;
+        });
+    }
+
+    const std::vector<Placement>& Solutions() const { return solutions_; }
+
+    // The solutions the one-core search has counted when it stands on the node `queens`.
+    std::int64_t Before(const Placement& queens) const {
+        int last = 0;  // the last free column holding a queen
+        for (int c = 1; c <= n_; ++c) {
+            if (!isFixed_[c] && queens[c - 1] != 0) last = c;
+        }
+        const auto less = [last](const Placement& a, const Placement& b) {
+            return std::lexicographical_compare(a.begin(), a.begin() + last, b.begin(), b.begin() + last);
+        };
+        return std::lower_bound(solutions_.begin(), solutions_.end(), queens, less) - solutions_.begin();
+    }
+
+    // Empty when the window shows a state of the one-core search: a consistent board on a node of the tree,
+    // and the solution number of that node.
+    std::string Fault(const Form1& form) const {
+        const std::string board = testing::CheckBoardInvariants(form, fixed_);
+        const Placement queens = testing::QueensOf(form);
+        const std::string at = " at " + testing::PlacementText(queens);
+        if (!board.empty()) return board + at;
+        const std::int64_t expected = Before(queens);
+        if (form.SolutionCount != expected) {
+            return "solution number " + std::to_string(form.SolutionCount) + ", the one-core search has " +
+                   std::to_string(expected) + at;
+        }
+        if (expected > 0 && form.Text3.Text != std::to_string(expected))
+            return "Text3 " + form.Text3.Text + at;
+        return {};
+    }
+
+  private:
+    int n_;
+    FixedSet fixed_;
+    std::vector<bool> isFixed_;
+    std::vector<Placement> solutions_;
+};
+
+enum class Act { RunThrough, Breaks, CheckTheBox, Reset };
+
+struct Row {
+    std::string Name;
+    int N = 0;
+    FixedSet Fixed;
+    Act What = Act::RunThrough;
+    std::vector<long long> Pumps;  // where the act happens, over the window's life
+};
+
+void PrintTo(const Row& row, std::ostream* os) {
+    *os << row.Name << " " << testing::NameOfSize(row.N) << " " << testing::FixedSetText(row.Fixed);
+}
+
+std::vector<Row> Rows() {
+    std::vector<Row> rows = {
+        {"n1", 1, {}, Act::RunThrough, {}},
+        {"no_solution_n3", 3, {}, Act::RunThrough, {}},
+        {"no_solution_fixed", 9, {{1, 1}, {9, 2}}, Act::Breaks, {1}},
+        {"n12", 12, {}, Act::RunThrough, {}},
+        {"n12_breaks", 12, {}, Act::Breaks, {2, 5, 9, 14, 30, 31, 60}},
+        {"n11_fixed_breaks", 11, {{2, 5}}, Act::Breaks, {1, 3, 4, 20}},
+        {"n12_check_box", 12, {}, Act::CheckTheBox, {40}},
+        {"n10_fixed_check_box", 10, {{10, 3}}, Act::CheckTheBox, {3}},
+        {"n12_reset", 12, {}, Act::Reset, {25}},
+    };
+    std::mt19937 random(20240611);
+    const auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    for (int k = 0; rows.size() < 33; ++k) {
+        Row row;
+        row.N = k % 5 == 0 ? pick(1, 7) : pick(8, 12);
+        row.What = static_cast<Act>(k % 4);
+        const int queens = k % 2 == 0 ? 0 : pick(1, 3);
+        for (int q = 0; q < queens; ++q) {
+            const testing::FixedQueen candidate{pick(1, row.N), pick(1, row.N)};
+            FixedSet more = row.Fixed;
+            more.push_back(candidate);
+            std::sort(more.begin(), more.end(), [](auto& a, auto& b) { return a.Column < b.Column; });
+            if (testing::FixedSetIsConsistent(row.N, more)) row.Fixed = more;
+        }
+        for (int p = pick(1, 4); p > 0; --p)
+            row.Pumps.push_back(pick(1, 40));
+        std::sort(row.Pumps.begin(), row.Pumps.end());
+        row.Pumps.erase(std::unique(row.Pumps.begin(), row.Pumps.end()), row.Pumps.end());
+        row.Name = "random" + std::to_string(k);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+testing::EntryTexts EntriesOf(const FixedSet& fixed) {
+    testing::EntryTexts entries;
+    for (const testing::FixedQueen& q : fixed)
+        entries[q.Column] = std::to_string(q.Row);
+    return entries;
+}
+
+// What a finished or idle window shows, for comparing two runs.
+std::string EndState(const WindowScript& w) {
+    return w.form.Text2.Text + " | " + w.form.Text3.Text + " | " + w.Controls() + " | " +
+           testing::PlacementText(testing::QueensOf(w.form)) + " | " + std::to_string(w.form.SolutionCount);
+}
+
+class CountOnCores : public ::testing::TestWithParam<Row> {};
+
+TEST_P(CountOnCores, EveryStopShowsAStateOfTheOneCoreSearch) {
+    const Row& row = GetParam();
+    const OneCoreStates states(row.N, row.Fixed);
+    const std::string n = std::to_string(row.N);
+
+    WindowScript one;
+    one.Test(n, EntriesOf(row.Fixed));
+    one.SetStopAtSolution(false);
+    one.Start();
+
+    WindowScript w;
+    w.form.CountOnCores(2);
+    std::vector<std::string> faults;
+    auto check = [&](const char* where) {
+        const std::string fault = states.Fault(w.form);
+        if (!fault.empty() && faults.size() < 3) faults.push_back(std::string(where) + ": " + fault);
+    };
+    // A pump that takes a moment, as a real window's does, lets the workers get ahead of the search.
+    w.platform.EveryPump = [&] {
+        if (w.form.Text2.Text != kStateTestInput) check("pump");
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    };
+    std::int64_t beforeCheck = -1;  // the solutions before the position shown when the box was checked
+    for (long long pump : row.Pumps) {
+        w.AtPump(pump, [&, pump] {
+            switch (row.What) {
+                case Act::Breaks: w.Break(); break;
+                case Act::Reset:
+                    w.Answer(kAnswerYes);
+                    w.Reset();
+                    break;
+                case Act::CheckTheBox:
+                    if (pump != row.Pumps.front()) break;
+                    beforeCheck = states.Before(testing::QueensOf(w.form));
+                    w.SetStopAtSolution(true);
+                    break;
+                case Act::RunThrough: break;
+            }
+        });
+    }
+    w.Test(n, EntriesOf(row.Fixed));
+    w.SetStopAtSolution(false);
+    w.Start();
+
+    for (int guard = 0; w.form.Text2.Text == kStateInterrupted && guard < 100; ++guard) {
+        check("break");
+        EXPECT_EQ(w.DisplayRow(), testing::RowText(testing::QueensOf(w.form)));
+        w.Start();
+    }
+    if (row.What == Act::CheckTheBox && beforeCheck >= 0) {
+        const auto& solutions = states.Solutions();
+        if (beforeCheck < static_cast<std::int64_t>(solutions.size())) {
+            ASSERT_EQ(w.form.Text2.Text, kStateSolutionFound);
+            EXPECT_EQ(w.form.Text3.Text, std::to_string(beforeCheck + 1));
+            EXPECT_EQ(w.DisplayRow(), testing::RowText(solutions[beforeCheck]));
+            w.SetStopAtSolution(false);
+            w.Next();
+        }
+    }
+    if (row.What == Act::Reset && w.form.Text2.Text == kStateTestInput) {
+        EXPECT_EQ(w.Controls(), testing::kControlsIdle);
+        EXPECT_LT(w.form.CountedShare(), 0.0) << "the workers' counts outlive the reset";
+    } else {
+        EXPECT_EQ(EndState(w), EndState(one));
+        if (row.What == Act::RunThrough) {
+            EXPECT_EQ(w.DisplayRow(), one.DisplayRow());
+        }
+    }
+    // Without fixed queens the mirror image alone spares half of the passes, whatever the workers did.
+    if (row.What == Act::RunThrough && row.Fixed.empty() && row.N >= 10) {
+        EXPECT_LT(w.platform.Pumps * 3, one.platform.Pumps * 2);
+    }
+    EXPECT_EQ(faults, std::vector<std::string>{});
+}
+
+std::string RowName(const ::testing::TestParamInfo<Row>& row) {
+    return row.param.Name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Boards, CountOnCores, ::testing::ValuesIn(Rows()), RowName);
+
+}  // namespace
+}  // namespace nq
