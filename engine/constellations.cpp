@@ -389,12 +389,15 @@ double Estimate(const Prepared& p, int t, int depth, std::uint32_t ld, std::uint
     return nodes;
 }
 
-// Levels searched exactly when ranking images: measured on boards 14..16, two levels bring the chosen
-// image's nodes to within 2-3% of the best of the eight (the model alone: 6-7%), one level to within 3-4%.
-// Their cost grows with n (the plan for n = 20 takes about 0.5 s with two levels, n = 32 about 2 s with
-// one), so big boards, whose counts take far longer anyway, use fewer.
+// Levels searched exactly when ranking images. Measured against the best of the eight images: the model
+// alone picks one with 6-7% more nodes, one exact level 3-4%, two levels 1-2%. Their cost grows with n
+// while the count's grows far faster: two levels pay from n = 17 (plan 0.1 s, count about 8 s on one
+// thread), not yet on n = 16 (they cost 3% of the count to save 2%); two levels at n = 28 would take
+// 11 s, so big boards use fewer (n = 32: 0.5 s with none).
 int ExactLevels(int n) {
-    return n <= 20 ? 2 : n <= 24 ? 1 : 0;
+    if (n <= 16) return 1;
+    if (n <= 20) return 2;
+    return n <= 24 ? 1 : 0;
 }
 
 // The image of `set` under the symmetries whose search is expected to be the smallest (the count is the
