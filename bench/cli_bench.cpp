@@ -1,14 +1,18 @@
 // Speed of the console count for n = 16 and n = 17 with 1, 2 and all hardware threads, against a plain
 // single-thread bitmask recursion without symmetry timed in the same run. Prints per board
-//   bitmask_reference n=N seconds=T
+//   bitmask_reference n=N seconds=T cpu_seconds=C
 //   cli_count n=N jobs=J seconds=T ratio_to_bitmask=R          (R below 1: faster; the best of a few runs)
-//   cli_nodes n=N nodes_per_solution=X ns_per_node=Y            (the kernel's queens placed, one thread)
+//             with jobs=1 also cpu_seconds=C cpu_ratio_to_bitmask=Q  (processor time, steadier on a busy
+//             machine)
+//   cli_nodes n=N nodes_per_solution=X ns_per_node=Y            (the kernel's queens placed, one thread,
+//                                                                 by processor time)
 // Exits 1 when a count is wrong. Arguments: the boards to run (default 16 17).
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <thread>
 #include <vector>
 
@@ -30,14 +34,24 @@ std::uint64_t Bitmask(std::uint32_t all, std::uint32_t rows, std::uint32_t up, s
     return count;
 }
 
+// The best wall time and the best processor time (std::clock: all threads of the process) of a few runs;
+// on a machine shared with other work the processor time of a single-thread run is the steadier figure.
+struct Times {
+    double Wall = 1e30;
+    double Cpu = 1e30;
+};
+
 template <class Run>
-double BestSeconds(int repetitions, std::uint64_t expected, Run&& run, bool& ok) {
-    double best = 1e30;
+Times BestTimes(int repetitions, std::uint64_t expected, Run&& run, bool& ok) {
+    Times best;
     for (int i = 0; i < repetitions; ++i) {
         const auto start = std::chrono::steady_clock::now();
+        const std::clock_t cpuStart = std::clock();
         ok = run() == expected && ok;
-        best =
-            std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        const double cpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+        best.Wall = std::min(best.Wall,
+                             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        best.Cpu = std::min(best.Cpu, cpu);
     }
     return best;
 }
@@ -55,20 +69,24 @@ int main(int argc, char** argv) {
         if (n < 8 || n > 20) continue;
         const std::uint64_t solutions = Bitmask((1u << n) - 1, 0, 0, 0);
         const int repetitions = n <= 16 ? 3 : 2;
-        const double reference = BestSeconds(
+        const Times reference = BestTimes(
             1, solutions, [n] { return Bitmask((1u << n) - 1, 0, 0, 0); }, ok);
-        std::printf("bitmask_reference n=%d seconds=%.4f\n", n, reference);
+        std::printf("bitmask_reference n=%d seconds=%.4f cpu_seconds=%.4f\n", n, reference.Wall,
+                    reference.Cpu);
         double oneThread = 0;
-        std::vector<int> jobCounts{1, 2};
+        std::vector<int> jobCounts = {1, 2};
         if (hardware > 2) jobCounts.push_back(hardware);
         for (const int jobs : jobCounts) {
-            const double seconds = BestSeconds(
+            const Times t = BestTimes(
                 repetitions, solutions,
                 [&] { return nq::CountSolutions({.Board = {.N = n, .Fixed = {}}, .Jobs = jobs}).Solutions; },
                 ok);
-            if (jobs == 1) oneThread = seconds;
-            std::printf("cli_count n=%d jobs=%d seconds=%.4f ratio_to_bitmask=%.3f\n", n, jobs, seconds,
-                        seconds / reference);
+            if (jobs == 1) oneThread = t.Cpu;
+            std::printf("cli_count n=%d jobs=%d seconds=%.4f ratio_to_bitmask=%.3f", n, jobs, t.Wall,
+                        t.Wall / reference.Wall);
+            if (jobs == 1)
+                std::printf(" cpu_seconds=%.4f cpu_ratio_to_bitmask=%.3f", t.Cpu, t.Cpu / reference.Cpu);
+            std::printf("\n");
             std::fflush(stdout);
         }
         const nq::WorkUnits plan = nq::MakeWorkUnits(n, {}, false);
