@@ -118,7 +118,8 @@ std::string ReadSaveText(std::string_view text, SavedCount& saved) {
     std::string_view rest = text.substr(0, at), line;
     if (!NextLine(rest, line) || line != kSignature)
         return "it does not start with \"nqueens saved count 1\"";
-    if (!NextLine(rest, line) || line.empty() || line[0] != '#') return "its second line is not the note";
+    // The note is part of what the program writes: a file read is byte for byte the file written again.
+    if (!NextLine(rest, line) || line != kNote) return "its second line is not the note";
 
     std::string_view value;
     std::uint64_t tasks = 0, finished = 0, solutions = 0;
