@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "count/subtree_counts.h"
+#include "desktop_reading.h"
 #include "qt/board_canvas.h"
 #include "qt/board_window.h"
 #include "qt/qt_platform.h"
@@ -36,25 +37,11 @@ bool Grab(QWidget& window, const QString& path) {
 
 }  // namespace
 
-// A palette as a dark desktop theme sets it.
-QPalette DarkPalette() {
-    QPalette p;
-    const QColor window(53, 53, 53), base(35, 35, 35), text(238, 238, 236);
-    for (auto role : {QPalette::Window, QPalette::Button, QPalette::AlternateBase, QPalette::ToolTipBase})
-        p.setColor(role, window);
-    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::ToolTipText,
-                      QPalette::BrightText, QPalette::HighlightedText})
-        p.setColor(role, text);
-    p.setColor(QPalette::Base, base);
-    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    return p;
-}
-
 int main(int argc, char* argv[]) {
     const bool dark = argc > 2 && std::strcmp(argv[2], "dark") == 0;
     if (dark) QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication app(argc, argv);
-    if (dark) QApplication::setPalette(DarkPalette());
+    if (dark) QApplication::setPalette(nq::qttest::DarkPalette());
     const QString suffix = dark ? QStringLiteral("_dark.png") : QStringLiteral(".png");
     QApplication::setOrganizationName(QStringLiteral("nqueens-screens"));
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
