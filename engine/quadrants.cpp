@@ -1,0 +1,457 @@
+// The quadrant counter: the quarter-board table, the row sets E and their weights, the halves of one E and
+// their bit-sliced join, and the small search for the solutions a rotation keeps.
+//
+// Coordinates: rows r and columns c are 0..n-1; a queen uses the up diagonal r + c and the down diagonal
+// r - c + n - 1. A quarter square keeps its own local diagonals (lr + lc, lr - lc + h - 1); a quarter with
+// its corner at (r0, c0) shifts them by r0 + c0 and r0 - c0 + n - h.
+#include "engine/quadrants.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <stdexcept>
+
+namespace nq {
+
+// Quarter-board placements, grouped by (rows, columns) of the h x h square; each entry holds the local up
+// diagonals in its low 32 bits and the local down diagonals in its high 32 bits.
+struct QuadrantTable {
+    int H = 0;
+    std::vector<std::uint32_t> Start;  // index (rows << h | columns); Start[i + 1] ends group i
+    std::vector<std::uint64_t> Entries;
+
+    std::size_t Index(std::uint32_t rows, std::uint32_t columns) const {
+        return (static_cast<std::size_t>(rows) << H) | columns;
+    }
+    std::uint32_t Size(std::uint32_t rows, std::uint32_t columns) const {
+        const std::size_t i = Index(rows, columns);
+        return Start[i + 1] - Start[i];
+    }
+};
+
+namespace {
+
+// Units enough for an even load and a fine progress display; smaller plans take one unit per row set.
+constexpr std::size_t kTargetUnits = 4000;
+// East (or west) keys per bit-sliced block, and the 64-bit words that hold one bit of each.
+constexpr int kBlockWords = 4;
+constexpr std::size_t kBlockKeys = 64 * kBlockWords;
+
+// Every placement of queens on some of the rows 0..h-1 of an h x h square, one per row used, no two on a
+// column or diagonal; `visit(rows, columns, up, down)` returns false to end the walk.
+template <class Visit>
+bool WalkQuarter(int h, int row, std::uint32_t rows, std::uint32_t columns, std::uint32_t up,
+                 std::uint32_t down, Visit& visit) {
+    if (row == h) return visit(rows, columns, up, down);
+    if (!WalkQuarter(h, row + 1, rows, columns, up, down, visit)) return false;
+    for (int c = 0; c < h; ++c) {
+        const std::uint32_t u = 1u << (row + c), d = 1u << (row - c + h - 1);
+        if ((columns >> c) & 1u || up & u || down & d) continue;
+        if (!WalkQuarter(h, row + 1, rows | 1u << row, columns | 1u << c, up | u, down | d, visit))
+            return false;
+    }
+    return true;
+}
+
+std::shared_ptr<const QuadrantTable> BuildTable(int h) {
+    auto table = std::make_shared<QuadrantTable>();
+    table->H = h;
+    const std::size_t groups = std::size_t{1} << (2 * h);
+    table->Start.assign(groups + 1, 0);
+    // Counted first, so that the entries take exactly their own memory; then filled from each group's end.
+    auto count = [&](std::uint32_t rows, std::uint32_t columns, std::uint32_t, std::uint32_t) {
+        ++table->Start[table->Index(rows, columns)];
+        return true;
+    };
+    WalkQuarter(h, 0, 0, 0, 0, 0, count);
+    for (std::size_t i = 1; i < groups; ++i)
+        table->Start[i] += table->Start[i - 1];
+    table->Start[groups] = table->Start[groups - 1];
+    table->Entries.resize(table->Start[groups]);
+    auto fill = [&](std::uint32_t rows, std::uint32_t columns, std::uint32_t up, std::uint32_t down) {
+        table->Entries[--table->Start[table->Index(rows, columns)]] = up | std::uint64_t{down} << 32;
+        return true;
+    };
+    WalkQuarter(h, 0, 0, 0, 0, 0, fill);
+    return table;
+}
+
+std::uint32_t ReverseRows(std::uint32_t rows, int n) {
+    std::uint32_t r = 0;
+    for (int i = 0; i < n; ++i)
+        if ((rows >> i) & 1u) r |= 1u << (n - 1 - i);
+    return r;
+}
+
+// The bits of `mask`, in order, placed on the set bits of `onto`.
+std::uint32_t Deposit(std::uint32_t mask, std::uint32_t onto) {
+    std::uint32_t r = 0;
+    for (; onto != 0; onto &= onto - 1, mask >>= 1)
+        if (mask & 1u) r |= onto & (~onto + 1);
+    return r;
+}
+
+// Where a half's crossing diagonals sit in the global masks, and how they pack into one key.
+struct KeyLayout {
+    int LowUp = 0, WidthUp = 0, LowDown = 0, WidthDown = 0;
+
+    std::uint64_t Key(std::uint64_t up, std::uint64_t down) const {
+        const std::uint64_t u = (up >> LowUp) & ((std::uint64_t{1} << WidthUp) - 1);
+        const std::uint64_t d = (down >> LowDown) & ((std::uint64_t{1} << WidthDown) - 1);
+        return u | d << WidthUp;
+    }
+    int Bits() const { return WidthUp + WidthDown; }
+};
+
+// The diagonals that meet squares of both halves (outside the middle row and column) form one run in each
+// direction; a diagonal of one half only is checked inside that half.
+KeyLayout CrossingLayout(int n) {
+    const int h = n / 2, o = n - h;
+    std::uint64_t westUp = 0, eastUp = 0, westDown = 0, eastDown = 0;
+    for (int r = 0; r < n; ++r) {
+        if (n % 2 == 1 && r == h) continue;
+        for (int c = 0; c < h; ++c) {
+            westUp |= std::uint64_t{1} << (r + c);
+            westDown |= std::uint64_t{1} << (r - c + n - 1);
+            eastUp |= std::uint64_t{1} << (r + c + o);
+            eastDown |= std::uint64_t{1} << (r - c - o + n - 1);
+        }
+    }
+    const std::uint64_t up = westUp & eastUp, down = westDown & eastDown;
+    KeyLayout k;
+    k.LowUp = up == 0 ? 0 : std::countr_zero(up);
+    k.WidthUp = std::popcount(up);
+    k.LowDown = down == 0 ? 0 : std::countr_zero(down);
+    k.WidthDown = std::popcount(down);
+    return k;
+}
+
+// Buffers of one thread, kept between units so that a unit allocates only when it needs more than any
+// before it.
+struct Scratch {
+    std::vector<std::uint64_t> NorthUp, NorthDown, SouthUp, SouthDown;
+    std::vector<std::uint64_t> East, West;
+};
+
+// The keys of one half's placements on rows (north, south) (quarter-local bits) and `columns`
+// (quarter-local), the north quarter's diagonals shifted by (northUp, northDown), the south one's by
+// (southUp, southDown).
+void HalfKeys(const QuadrantTable& t, std::uint32_t north, std::uint32_t south, std::uint32_t columns,
+              int northUp, int northDown, int southUp, int southDown, std::uint64_t blockedUp,
+              std::uint64_t blockedDown, const KeyLayout& layout, Scratch& s,
+              std::vector<std::uint64_t>& keys) {
+    keys.clear();
+    const int k = std::popcount(north);
+    if (std::popcount(columns) != k + std::popcount(south)) return;
+    // Every subset of the columns with k of them, from the full set down.
+    for (std::uint32_t cn = columns;; cn = (cn - 1) & columns) {
+        if (std::popcount(cn) == k) {
+            const std::uint32_t cs = columns & ~cn;
+            auto load = [&](std::uint32_t rows, std::uint32_t cols, int su, int sd,
+                            std::vector<std::uint64_t>& us, std::vector<std::uint64_t>& ds) {
+                const std::size_t i = t.Index(rows, cols);
+                us.clear();
+                ds.clear();
+                for (std::uint32_t e = t.Start[i]; e < t.Start[i + 1]; ++e) {
+                    const std::uint64_t u = (t.Entries[e] & 0xffffffffu) << su, d = (t.Entries[e] >> 32)
+                                                                                    << sd;
+                    if (u & blockedUp || d & blockedDown) continue;
+                    us.push_back(u);
+                    ds.push_back(d);
+                }
+            };
+            load(north, cn, northUp, northDown, s.NorthUp, s.NorthDown);
+            if (!s.NorthUp.empty()) load(south, cs, southUp, southDown, s.SouthUp, s.SouthDown);
+            for (std::size_t a = 0; a < s.NorthUp.size() && !s.SouthUp.empty(); ++a) {
+                const std::uint64_t au = s.NorthUp[a], ad = s.NorthDown[a];
+                for (std::size_t b = 0; b < s.SouthUp.size(); ++b)
+                    if (((au & s.SouthUp[b]) | (ad & s.SouthDown[b])) == 0)
+                        keys.push_back(layout.Key(au | s.SouthUp[b], ad | s.SouthDown[b]));
+            }
+        }
+        if (cn == 0) break;
+    }
+}
+
+// The bit-sliced join of one block of up to kBlockKeys keys against a list of keys: for each key of the
+// list, the block's keys disjoint from it. `hits` holds, for chunk j of `width` key bits and every value x
+// of it, the block's keys that share a bit with x.
+struct BlockWords {
+    std::array<std::uint64_t, kBlockWords> W;
+};
+
+template <int Chunks>
+[[gnu::always_inline]] inline std::uint64_t JoinChunks(const BlockWords* hits, int width,
+                                                       std::uint64_t inBlock, const std::uint64_t* list,
+                                                       std::size_t size) {
+    const std::uint64_t mask = (std::uint64_t{1} << width) - 1;
+    const std::size_t stride = std::size_t{1} << width;
+    std::uint64_t total = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::uint64_t key = list[i];
+        std::array<std::uint64_t, kBlockWords> any{};
+        for (int j = 0; j < Chunks; ++j) {
+            const BlockWords& h = hits[j * stride + ((key >> (j * width)) & mask)];
+            for (int w = 0; w < kBlockWords; ++w)
+                any[w] |= h.W[w];
+        }
+        std::uint64_t clash = 0;
+        for (int w = 0; w < kBlockWords; ++w)
+            clash += static_cast<std::uint64_t>(std::popcount(any[w]));
+        total += inBlock - clash;
+    }
+    return total;
+}
+
+[[gnu::target_clones("arch=x86-64-v3", "default")]] std::uint64_t JoinBlock(const BlockWords* hits,
+                                                                            int chunks, int width,
+                                                                            std::uint64_t inBlock,
+                                                                            const std::uint64_t* list,
+                                                                            std::size_t size) {
+    switch (chunks) {
+        case 1: return JoinChunks<1>(hits, width, inBlock, list, size);
+        case 2: return JoinChunks<2>(hits, width, inBlock, list, size);
+        case 3: return JoinChunks<3>(hits, width, inBlock, list, size);
+        case 4: return JoinChunks<4>(hits, width, inBlock, list, size);
+        case 5: return JoinChunks<5>(hits, width, inBlock, list, size);
+        case 6: return JoinChunks<6>(hits, width, inBlock, list, size);
+        case 7: return JoinChunks<7>(hits, width, inBlock, list, size);
+        default: return JoinChunks<8>(hits, width, inBlock, list, size);
+    }
+}
+
+// Pairs (a of `blocks`, b of `list`) with a & b == 0, keys of `bits` bits (<= 64).
+std::uint64_t Join(const std::vector<std::uint64_t>& blocks, const std::vector<std::uint64_t>& list, int bits,
+                   StopPoll& poll, std::vector<BlockWords>& hits) {
+    if (blocks.empty() || list.empty()) return 0;
+    if (bits == 0) return static_cast<std::uint64_t>(blocks.size()) * list.size();
+    const int chunks = (bits + 7) / 8, width = (bits + chunks - 1) / chunks;
+    const std::size_t stride = std::size_t{1} << width;
+    hits.resize(static_cast<std::size_t>(chunks) * stride);
+    std::array<BlockWords, 64> byBit{};
+    std::uint64_t total = 0;
+    for (std::size_t first = 0; first < blocks.size(); first += kBlockKeys) {
+        if (poll.Stop != nullptr && poll.Stop->load(std::memory_order_relaxed)) {
+            poll.Stopped = true;
+            return 0;
+        }
+        const std::size_t count = std::min(kBlockKeys, blocks.size() - first);
+        for (int b = 0; b < bits; ++b)
+            byBit[b].W.fill(0);
+        for (std::size_t i = 0; i < count; ++i)
+            for (std::uint64_t key = blocks[first + i]; key != 0; key &= key - 1)
+                byBit[std::countr_zero(key)].W[i / 64] |= std::uint64_t{1} << (i % 64);
+        for (int j = 0; j < chunks; ++j) {
+            BlockWords* h = &hits[j * stride];
+            h[0].W.fill(0);
+            for (std::size_t x = 1; x < stride; ++x) {
+                const int low = std::countr_zero(x);
+                const int bit = j * width + low;
+                const BlockWords& rest = h[x & (x - 1)];
+                for (int w = 0; w < kBlockWords; ++w)
+                    h[x].W[w] = rest.W[w] | (bit < bits ? byBit[bit].W[w] : 0);
+            }
+        }
+        total += JoinBlock(hits.data(), chunks, width, count, list.data(), list.size());
+    }
+    return total;
+}
+
+}  // namespace
+
+std::size_t QuadrantUnits::TableBytes() const {
+    return table_->Entries.size() * sizeof(std::uint64_t) + table_->Start.size() * sizeof(std::uint32_t);
+}
+
+std::uint64_t QuadrantTableEntries(int n, std::uint64_t limit) {
+    if (n < 1 || n > 32) throw std::invalid_argument("board size out of range");
+    std::uint64_t entries = 0;
+    auto count = [&](std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {
+        return ++entries <= limit;
+    };
+    WalkQuarter(n / 2, 0, 0, 0, 0, 0, count);
+    return entries;
+}
+
+std::uint64_t QuadrantBytes(int n, std::uint64_t entries) {
+    return entries * sizeof(std::uint64_t) +
+           ((std::uint64_t{1} << (2 * (n / 2))) + 1) * sizeof(std::uint32_t);
+}
+
+QuadrantUnits MakeQuadrantUnits(int n) {
+    if (n < 1 || n > 32) throw std::invalid_argument("board size out of range");
+    QuadrantUnits plan;
+    plan.n_ = n;
+    const int h = n / 2, o = n - h;
+    plan.table_ = BuildTable(h);
+    const std::uint32_t all = n == 32 ? ~0u : (1u << n) - 1, quarter = (1u << h) - 1;
+
+    // Row sets E of `middle` with |E| = the east's free columns, those of a symmetry orbit joined once.
+    // symmetric: the middle queens (if any) are kept by both flips, whose orbits of E then give the
+    // weights; otherwise every E is joined, with `weight` (the orbit of the middle queens).
+    auto addSets = [&](const QuadrantUnits::Middle& middle, bool symmetric, int weight) {
+        const auto m = static_cast<std::uint8_t>(plan.middles_.size());
+        plan.middles_.push_back(middle);
+        const int size = std::popcount(middle.EastColumns), free = std::popcount(middle.Rows);
+        if (size > free) return;
+        // Combinations of `size` of the free rows, as the lowest bits of a compact mask (Gosper's step).
+        const std::uint64_t end = std::uint64_t{1} << free;
+        for (std::uint64_t x = (std::uint64_t{1} << size) - 1; x < end;) {
+            const std::uint32_t e = Deposit(static_cast<std::uint32_t>(x), middle.Rows);
+            int w = weight;
+            bool keep = true;
+            if (symmetric) {
+                const std::uint32_t v = ReverseRows(e, n), hf = middle.Rows & ~e, vh = ReverseRows(hf, n);
+                keep = e <= v && e <= hf && e <= vh;
+                const std::array<std::uint32_t, 4> orbit = {e, v, hf, vh};
+                w = 0;
+                for (int i = 0; i < 4; ++i)
+                    if (std::find(orbit.begin(), orbit.begin() + i, orbit[i]) == orbit.begin() + i) ++w;
+            }
+            if (keep) plan.items_.push_back({e, m, static_cast<std::uint8_t>(w)});
+            if (x == 0) break;
+            const std::uint64_t low = x & (~x + 1), ripple = x + low;
+            x = ripple | (((x ^ ripple) >> 2) / low);
+        }
+    };
+    if (n % 2 == 0) {
+        addSets({0, 0, quarter, quarter, all}, true, 1);
+    } else {
+        // The centre queen, kept by every symmetry; then one pair (middle column's queen on row a, middle
+        // row's queen on column b) per orbit of eight: a < b < h (a == b would put both on one diagonal).
+        const std::uint32_t rows = all & ~(1u << h);
+        const int down = n - 1;
+        addSets({std::uint64_t{1} << (2 * h), std::uint64_t{1} << down, quarter, quarter, rows}, true, 1);
+        for (int a = 0; a < h; ++a)
+            for (int b = a + 1; b < h; ++b) {
+                QuadrantUnits::Middle mid;
+                mid.BlockedUp = std::uint64_t{1} << (a + h) | std::uint64_t{1} << (h + b);
+                mid.BlockedDown = std::uint64_t{1} << (a - h + down) | std::uint64_t{1} << (h - b + down);
+                mid.EastColumns = quarter;
+                mid.WestColumns = quarter & ~(1u << b);
+                mid.Rows = rows & ~(1u << a);
+                addSets(mid, false, 8);
+            }
+    }
+
+    // Expected work of a row set: the pairs of quarter placements each half tries and the join of the two.
+    const QuadrantTable& t = *plan.table_;
+    auto pairs = [&](std::uint32_t north, std::uint32_t south, std::uint32_t columns) {
+        double sum = 0;
+        const int k = std::popcount(north);
+        for (std::uint32_t cn = columns;; cn = (cn - 1) & columns) {
+            if (std::popcount(cn) == k && std::popcount(columns & ~cn) == std::popcount(south))
+                sum += double(t.Size(north, cn)) * t.Size(south, columns & ~cn);
+            if (cn == 0) break;
+        }
+        return sum;
+    };
+    std::vector<double> expected(plan.items_.size());
+    double total = 0;
+    for (std::size_t i = 0; i < plan.items_.size(); ++i) {
+        const QuadrantUnits::Item& it = plan.items_[i];
+        const QuadrantUnits::Middle& mid = plan.middles_[it.Middle];
+        const std::uint32_t w = mid.Rows & ~it.East;
+        const double east = pairs(it.East & quarter, (it.East >> o) & quarter, mid.EastColumns);
+        const double west = pairs(w & quarter, (w >> o) & quarter, mid.WestColumns);
+        expected[i] = east + west + east * west / 64 + 1;
+        total += expected[i];
+    }
+    const double target = total / kTargetUnits;
+    for (std::size_t i = 0; i < plan.items_.size(); ++i) {
+        if (plan.units_.empty() || plan.units_.back().Expected >= target)
+            plan.units_.push_back({static_cast<std::uint32_t>(i), 0, 0});
+        ++plan.units_.back().Count;
+        plan.units_.back().Expected += expected[i];
+    }
+    return plan;
+}
+
+std::uint64_t CountQuadrantUnit(const QuadrantUnits& plan, std::size_t i, StopPoll& poll) {
+    thread_local Scratch s;
+    thread_local std::vector<BlockWords> hits;
+    const int n = plan.n_, h = n / 2, o = n - h;
+    const std::uint32_t quarter = (1u << h) - 1;
+    const KeyLayout layout = CrossingLayout(n);
+    const QuadrantTable& t = *plan.table_;
+    const QuadrantUnits::Unit& unit = plan.units_[i];
+    std::uint64_t count = 0;
+    for (std::uint32_t k = unit.First; k < unit.First + unit.Count; ++k) {
+        const QuadrantUnits::Item& it = plan.items_[k];
+        const QuadrantUnits::Middle& mid = plan.middles_[it.Middle];
+        const std::uint32_t w = mid.Rows & ~it.East;
+        // North-east quarter at (0, o), south-east at (o, o), north-west at (0, 0), south-west at (o, 0).
+        HalfKeys(t, it.East & quarter, (it.East >> o) & quarter, mid.EastColumns, o, 0, 2 * o, o,
+                 mid.BlockedUp, mid.BlockedDown, layout, s, s.East);
+        if (s.East.empty()) continue;
+        HalfKeys(t, w & quarter, (w >> o) & quarter, mid.WestColumns, 0, o, o, 2 * o, mid.BlockedUp,
+                 mid.BlockedDown, layout, s, s.West);
+        const bool eastBlocks = s.East.size() <= s.West.size();
+        const std::uint64_t joined =
+            Join(eastBlocks ? s.East : s.West, eastBlocks ? s.West : s.East, layout.Bits(), poll, hits);
+        if (poll.Stopped) return 0;
+        count += it.Weight * joined;
+    }
+    return count;
+}
+
+namespace {
+
+// Solutions holding the placed queens (an orbit-closed set) that the rotation maps onto themselves: the
+// first free row takes a queen, and with it the queen's whole orbit.
+struct RotationSearch {
+    int N = 0, Turns = 1;
+    std::uint64_t Rows = 0, Columns = 0, Up = 0, Down = 0;
+
+    bool Free(int r, int c) const {
+        return ((Rows >> r) & 1u) == 0 && ((Columns >> c) & 1u) == 0 && ((Up >> (r + c)) & 1u) == 0 &&
+               ((Down >> (r - c + N - 1)) & 1u) == 0;
+    }
+    void Flip(int r, int c) {
+        Rows ^= std::uint64_t{1} << r;
+        Columns ^= std::uint64_t{1} << c;
+        Up ^= std::uint64_t{1} << (r + c);
+        Down ^= std::uint64_t{1} << (r - c + N - 1);
+    }
+    std::uint64_t Count() {
+        const int r = std::countr_one(Rows);
+        if (r >= N) return 1;
+        std::uint64_t count = 0;
+        for (int c = 0; c < N; ++c) {
+            std::array<std::array<int, 2>, 4> orbit{};
+            int size = 0, placed = 0;
+            int qr = r, qc = c;
+            do {
+                orbit[size++] = {qr, qc};
+                const int nr = Turns == 1 ? qc : N - 1 - qr, nc = Turns == 1 ? N - 1 - qr : N - 1 - qc;
+                qr = nr;
+                qc = nc;
+            } while (qr != r || qc != c);
+            for (; placed < size && Free(orbit[placed][0], orbit[placed][1]); ++placed)
+                Flip(orbit[placed][0], orbit[placed][1]);
+            if (placed == size) count += Count();
+            while (placed > 0) {
+                --placed;
+                Flip(orbit[placed][0], orbit[placed][1]);
+            }
+        }
+        return count;
+    }
+};
+
+}  // namespace
+
+std::uint64_t RotationKeptSolutions(int n, int turns) {
+    if (n < 1 || n > 32 || (turns != 1 && turns != 2)) throw std::invalid_argument("out of range");
+    RotationSearch search;
+    search.N = n;
+    search.Turns = turns;
+    return search.Count();
+}
+
+std::uint64_t UniqueFromCount(int n, std::uint64_t solutions) {
+    if (n == 1) return solutions;
+    return (solutions + 2 * RotationKeptSolutions(n, 1) + RotationKeptSolutions(n, 2)) / 8;
+}
+
+}  // namespace nq
