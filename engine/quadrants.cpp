@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 #include <stdexcept>
 
 namespace nq {
@@ -33,8 +34,8 @@ namespace {
 
 // Units enough for an even load and a fine progress display; smaller plans take one unit per row set.
 constexpr std::size_t kTargetUnits = 4000;
-// East (or west) keys per bit-sliced block, and the 64-bit words that hold one bit of each.
-constexpr int kBlockWords = 4;
+// Keys per bit-sliced block, and the 64-bit words that hold one bit of each.
+constexpr int kBlockWords = 8;
 constexpr std::size_t kBlockKeys = 64 * kBlockWords;
 
 // Every placement of queens on some of the rows 0..h-1 of an h x h square, one per row used, no two on a
@@ -127,132 +128,189 @@ KeyLayout CrossingLayout(int n) {
 }
 
 // Buffers of one thread, kept between units so that a unit allocates only when it needs more than any
-// before it.
+// before it. A quarter's placements of one (rows, columns) as (test, key): test holds the diagonals this
+// quarter shares with the other quarter of its half, key the half's crossing diagonals it uses.
 struct Scratch {
-    std::vector<std::uint64_t> NorthUp, NorthDown, SouthUp, SouthDown;
-    std::vector<std::uint64_t> East, West;
+    std::vector<std::uint64_t> NorthTest, NorthKey, SouthTest, SouthKey;
+    std::vector<std::uint64_t> East, West;  // the first EastSize, WestSize hold keys
+    std::size_t EastSize = 0, WestSize = 0;
 };
 
-// The keys of one half's placements on rows (north, south) (quarter-local bits) and `columns`
-// (quarter-local), the north quarter's diagonals shifted by (northUp, northDown), the south one's by
-// (southUp, southDown).
+// Where one half's quarters sit: the shifts of the north and the south quarter's diagonals (the south one's
+// are larger by o = n - h in both directions, so the two share the diagonals from the south one's lowest
+// up to the north one's highest: 2h - 1 - o of each direction).
+struct HalfPlace {
+    int NorthUp = 0, NorthDown = 0, SouthUp = 0, SouthDown = 0;
+};
+
+// The keys of one half's placements on rows (north, south) and `columns` (quarter-local bits), avoiding
+// the blocked diagonals, into keys[0..size).
 void HalfKeys(const QuadrantTable& t, std::uint32_t north, std::uint32_t south, std::uint32_t columns,
-              int northUp, int northDown, int southUp, int southDown, std::uint64_t blockedUp,
-              std::uint64_t blockedDown, const KeyLayout& layout, Scratch& s,
-              std::vector<std::uint64_t>& keys) {
-    keys.clear();
+              const HalfPlace& place, int shared, std::uint64_t blockedUp, std::uint64_t blockedDown,
+              const KeyLayout& layout, Scratch& s, std::vector<std::uint64_t>& keys, std::size_t& size) {
+    size = 0;
     const int k = std::popcount(north);
     if (std::popcount(columns) != k + std::popcount(south)) return;
+    const std::uint64_t sharedMask = (std::uint64_t{1} << shared) - 1;
+    auto load = [&](std::uint32_t rows, std::uint32_t cols, int su, int sd, std::vector<std::uint64_t>& tests,
+                    std::vector<std::uint64_t>& keyParts) {
+        const std::size_t i = t.Index(rows, cols);
+        tests.clear();
+        keyParts.clear();
+        for (std::uint32_t e = t.Start[i]; e < t.Start[i + 1]; ++e) {
+            const std::uint64_t u = (t.Entries[e] & 0xffffffffu) << su, d = (t.Entries[e] >> 32) << sd;
+            if (u & blockedUp || d & blockedDown) continue;
+            tests.push_back(((u >> place.SouthUp) & sharedMask) | ((d >> place.SouthDown) & sharedMask)
+                                                                      << 32);
+            keyParts.push_back(layout.Key(u, d));
+        }
+    };
     // Every subset of the columns with k of them, from the full set down.
     for (std::uint32_t cn = columns;; cn = (cn - 1) & columns) {
         if (std::popcount(cn) == k) {
-            const std::uint32_t cs = columns & ~cn;
-            auto load = [&](std::uint32_t rows, std::uint32_t cols, int su, int sd,
-                            std::vector<std::uint64_t>& us, std::vector<std::uint64_t>& ds) {
-                const std::size_t i = t.Index(rows, cols);
-                us.clear();
-                ds.clear();
-                for (std::uint32_t e = t.Start[i]; e < t.Start[i + 1]; ++e) {
-                    const std::uint64_t u = (t.Entries[e] & 0xffffffffu) << su, d = (t.Entries[e] >> 32)
-                                                                                    << sd;
-                    if (u & blockedUp || d & blockedDown) continue;
-                    us.push_back(u);
-                    ds.push_back(d);
+            load(north, cn, place.NorthUp, place.NorthDown, s.NorthTest, s.NorthKey);
+            if (!s.NorthTest.empty()) {
+                load(south, columns & ~cn, place.SouthUp, place.SouthDown, s.SouthTest, s.SouthKey);
+                const std::size_t southSize = s.SouthTest.size();
+                const std::uint64_t* st = s.SouthTest.data();
+                const std::uint64_t* sk = s.SouthKey.data();
+                for (std::size_t a = 0; a < s.NorthTest.size() && southSize != 0; ++a) {
+                    if (keys.size() < size + southSize) keys.resize(2 * (size + southSize));
+                    const std::uint64_t at = s.NorthTest[a], ak = s.NorthKey[a];
+                    std::uint64_t* out = keys.data() + size;
+                    std::size_t added = 0;
+                    for (std::size_t b = 0; b < southSize; ++b) {
+                        out[added] = ak | sk[b];
+                        added += (at & st[b]) == 0;
+                    }
+                    size += added;
                 }
-            };
-            load(north, cn, northUp, northDown, s.NorthUp, s.NorthDown);
-            if (!s.NorthUp.empty()) load(south, cs, southUp, southDown, s.SouthUp, s.SouthDown);
-            for (std::size_t a = 0; a < s.NorthUp.size() && !s.SouthUp.empty(); ++a) {
-                const std::uint64_t au = s.NorthUp[a], ad = s.NorthDown[a];
-                for (std::size_t b = 0; b < s.SouthUp.size(); ++b)
-                    if (((au & s.SouthUp[b]) | (ad & s.SouthDown[b])) == 0)
-                        keys.push_back(layout.Key(au | s.SouthUp[b], ad | s.SouthDown[b]));
             }
         }
         if (cn == 0) break;
     }
 }
 
-// The bit-sliced join of one block of up to kBlockKeys keys against a list of keys: for each key of the
-// list, the block's keys disjoint from it. `hits` holds, for chunk j of `width` key bits and every value x
-// of it, the block's keys that share a bit with x.
-struct BlockWords {
+// The bit-sliced join of one block of up to kBlockKeys keys against a list of keys. For chunk j (key bits
+// 7j..7j+6) and every value x of it, hits[j][x] holds the block's keys that share a bit with x; a list key
+// takes one row per chunk, ORs them and counts the bits: kBlockKeys pair tests in a few instructions.
+struct alignas(64) BlockWords {
     std::array<std::uint64_t, kBlockWords> W;
 };
+using Lanes = std::uint64_t __attribute__((vector_size(8 * kBlockWords)));
+using Counts = std::int32_t __attribute__((vector_size(4 * kBlockWords)));
+constexpr int kChunkBits = 7;
+constexpr std::size_t kChunkValues = std::size_t{1} << kChunkBits;
+// List keys between two flushes of the 32-bit lane counters (each key adds at most 64 to a lane).
+constexpr std::size_t kFlushEvery = std::size_t{1} << 24;
 
 template <int Chunks>
-[[gnu::always_inline]] inline std::uint64_t JoinChunks(const BlockWords* hits, int width,
-                                                       std::uint64_t inBlock, const std::uint64_t* list,
-                                                       std::size_t size) {
-    const std::uint64_t mask = (std::uint64_t{1} << width) - 1;
-    const std::size_t stride = std::size_t{1} << width;
+[[gnu::always_inline]] inline std::uint64_t ClashChunks(const BlockWords* hits, const std::uint64_t* list,
+                                                        std::size_t size) {
+    constexpr std::uint64_t mask = kChunkValues - 1;
     std::uint64_t total = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        const std::uint64_t key = list[i];
-        std::array<std::uint64_t, kBlockWords> any{};
-        for (int j = 0; j < Chunks; ++j) {
-            const BlockWords& h = hits[j * stride + ((key >> (j * width)) & mask)];
+    for (std::size_t first = 0; first < size; first += kFlushEvery) {
+        const std::size_t end = std::min(size, first + kFlushEvery);
+        Counts clash = {};
+        for (std::size_t i = first; i < end; ++i) {
+            const std::uint64_t key = list[i];
+            Lanes any;
+            std::memcpy(&any, &hits[key & mask], sizeof any);
+            for (int j = 1; j < Chunks; ++j) {
+                Lanes row;
+                std::memcpy(&row, &hits[j * kChunkValues + ((key >> (j * kChunkBits)) & mask)], sizeof row);
+                any |= row;
+            }
+            // Scalar popcounts, which the compiler turns into vector ones where the target has them.
+            Counts bits;
             for (int w = 0; w < kBlockWords; ++w)
-                any[w] |= h.W[w];
+                bits[w] = std::popcount(any[w]);
+            clash += bits;
         }
-        std::uint64_t clash = 0;
         for (int w = 0; w < kBlockWords; ++w)
-            clash += static_cast<std::uint64_t>(std::popcount(any[w]));
-        total += inBlock - clash;
+            total += static_cast<std::uint64_t>(clash[w]);
     }
     return total;
 }
 
-[[gnu::target_clones("arch=x86-64-v3", "default")]] std::uint64_t JoinBlock(const BlockWords* hits,
-                                                                            int chunks, int width,
-                                                                            std::uint64_t inBlock,
-                                                                            const std::uint64_t* list,
-                                                                            std::size_t size) {
+[[gnu::always_inline]] inline std::uint64_t ClashBlock(const BlockWords* hits, int chunks,
+                                                       const std::uint64_t* list, std::size_t size) {
     switch (chunks) {
-        case 1: return JoinChunks<1>(hits, width, inBlock, list, size);
-        case 2: return JoinChunks<2>(hits, width, inBlock, list, size);
-        case 3: return JoinChunks<3>(hits, width, inBlock, list, size);
-        case 4: return JoinChunks<4>(hits, width, inBlock, list, size);
-        case 5: return JoinChunks<5>(hits, width, inBlock, list, size);
-        case 6: return JoinChunks<6>(hits, width, inBlock, list, size);
-        case 7: return JoinChunks<7>(hits, width, inBlock, list, size);
-        default: return JoinChunks<8>(hits, width, inBlock, list, size);
+        case 1: return ClashChunks<1>(hits, list, size);
+        case 2: return ClashChunks<2>(hits, list, size);
+        case 3: return ClashChunks<3>(hits, list, size);
+        case 4: return ClashChunks<4>(hits, list, size);
+        case 5: return ClashChunks<5>(hits, list, size);
+        case 6: return ClashChunks<6>(hits, list, size);
+        case 7: return ClashChunks<7>(hits, list, size);
+        case 8: return ClashChunks<8>(hits, list, size);
+        default: return ClashChunks<9>(hits, list, size);
     }
 }
 
-// Pairs (a of `blocks`, b of `list`) with a & b == 0, keys of `bits` bits (<= 64).
-std::uint64_t Join(const std::vector<std::uint64_t>& blocks, const std::vector<std::uint64_t>& list, int bits,
-                   StopPoll& poll, std::vector<BlockWords>& hits) {
-    if (blocks.empty() || list.empty()) return 0;
-    if (bits == 0) return static_cast<std::uint64_t>(blocks.size()) * list.size();
-    const int chunks = (bits + 7) / 8, width = (bits + chunks - 1) / chunks;
-    const std::size_t stride = std::size_t{1} << width;
-    hits.resize(static_cast<std::size_t>(chunks) * stride);
+using ClashFunction = std::uint64_t (*)(const BlockWords*, int, const std::uint64_t*, std::size_t);
+
+std::uint64_t ClashPlain(const BlockWords* hits, int chunks, const std::uint64_t* list, std::size_t size) {
+    return ClashBlock(hits, chunks, list, size);
+}
+
+#if defined(__x86_64__)
+// The same code for processors with AVX2 and POPCNT (x86-64-v3), and with AVX-512's vector popcount.
+[[gnu::target("arch=x86-64-v3")]] std::uint64_t ClashV3(const BlockWords* hits, int chunks,
+                                                        const std::uint64_t* list, std::size_t size) {
+    return ClashBlock(hits, chunks, list, size);
+}
+[[gnu::target("arch=x86-64-v4,avx512vpopcntdq")]] std::uint64_t ClashVpopcnt(const BlockWords* hits,
+                                                                             int chunks,
+                                                                             const std::uint64_t* list,
+                                                                             std::size_t size) {
+    return ClashBlock(hits, chunks, list, size);
+}
+#endif
+
+// The fastest of the above that this processor runs, chosen once.
+ClashFunction ChooseClash() {
+#if defined(__x86_64__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("x86-64-v4") && __builtin_cpu_supports("avx512vpopcntdq")) return ClashVpopcnt;
+    if (__builtin_cpu_supports("x86-64-v3")) return ClashV3;
+#endif
+    return ClashPlain;
+}
+
+const ClashFunction kClash = ChooseClash();
+
+// Pairs (a of `blocks`, b of `list`) with a & b == 0, keys of `bits` bits (<= 63).
+std::uint64_t Join(const std::uint64_t* blocks, std::size_t blockSize, const std::uint64_t* list,
+                   std::size_t listSize, int bits, StopPoll& poll, std::vector<BlockWords>& hits) {
+    if (blockSize == 0 || listSize == 0) return 0;
+    if (bits == 0) return static_cast<std::uint64_t>(blockSize) * listSize;
+    const int chunks = (bits + kChunkBits - 1) / kChunkBits;
+    hits.resize(static_cast<std::size_t>(chunks) * kChunkValues);
     std::array<BlockWords, 64> byBit{};
     std::uint64_t total = 0;
-    for (std::size_t first = 0; first < blocks.size(); first += kBlockKeys) {
+    for (std::size_t first = 0; first < blockSize; first += kBlockKeys) {
         if (poll.Stop != nullptr && poll.Stop->load(std::memory_order_relaxed)) {
             poll.Stopped = true;
             return 0;
         }
-        const std::size_t count = std::min(kBlockKeys, blocks.size() - first);
-        for (int b = 0; b < bits; ++b)
+        const std::size_t count = std::min(kBlockKeys, blockSize - first);
+        for (int b = 0; b < chunks * kChunkBits; ++b)
             byBit[b].W.fill(0);
         for (std::size_t i = 0; i < count; ++i)
             for (std::uint64_t key = blocks[first + i]; key != 0; key &= key - 1)
                 byBit[std::countr_zero(key)].W[i / 64] |= std::uint64_t{1} << (i % 64);
         for (int j = 0; j < chunks; ++j) {
-            BlockWords* h = &hits[j * stride];
+            BlockWords* h = &hits[j * kChunkValues];
             h[0].W.fill(0);
-            for (std::size_t x = 1; x < stride; ++x) {
-                const int low = std::countr_zero(x);
-                const int bit = j * width + low;
+            for (std::size_t x = 1; x < kChunkValues; ++x) {
                 const BlockWords& rest = h[x & (x - 1)];
+                const BlockWords& bit = byBit[j * kChunkBits + std::countr_zero(x)];
                 for (int w = 0; w < kBlockWords; ++w)
-                    h[x].W[w] = rest.W[w] | (bit < bits ? byBit[bit].W[w] : 0);
+                    h[x].W[w] = rest.W[w] | bit.W[w];
             }
         }
-        total += JoinBlock(hits.data(), chunks, width, count, list.data(), list.size());
+        total += count * listSize - kClash(hits.data(), chunks, list, listSize);
     }
     return total;
 }
@@ -375,20 +433,23 @@ std::uint64_t CountQuadrantUnit(const QuadrantUnits& plan, std::size_t i, StopPo
     const KeyLayout layout = CrossingLayout(n);
     const QuadrantTable& t = *plan.table_;
     const QuadrantUnits::Unit& unit = plan.units_[i];
+    // North-east quarter at (0, o), south-east at (o, o), north-west at (0, 0), south-west at (o, 0).
+    const HalfPlace east{o, 0, 2 * o, o}, west{0, o, o, 2 * o};
+    const int shared = std::max(0, 2 * h - 1 - o);
     std::uint64_t count = 0;
     for (std::uint32_t k = unit.First; k < unit.First + unit.Count; ++k) {
         const QuadrantUnits::Item& it = plan.items_[k];
         const QuadrantUnits::Middle& mid = plan.middles_[it.Middle];
         const std::uint32_t w = mid.Rows & ~it.East;
-        // North-east quarter at (0, o), south-east at (o, o), north-west at (0, 0), south-west at (o, 0).
-        HalfKeys(t, it.East & quarter, (it.East >> o) & quarter, mid.EastColumns, o, 0, 2 * o, o,
-                 mid.BlockedUp, mid.BlockedDown, layout, s, s.East);
-        if (s.East.empty()) continue;
-        HalfKeys(t, w & quarter, (w >> o) & quarter, mid.WestColumns, 0, o, o, 2 * o, mid.BlockedUp,
-                 mid.BlockedDown, layout, s, s.West);
-        const bool eastBlocks = s.East.size() <= s.West.size();
+        HalfKeys(t, it.East & quarter, (it.East >> o) & quarter, mid.EastColumns, east, shared, mid.BlockedUp,
+                 mid.BlockedDown, layout, s, s.East, s.EastSize);
+        if (s.EastSize == 0) continue;
+        HalfKeys(t, w & quarter, (w >> o) & quarter, mid.WestColumns, west, shared, mid.BlockedUp,
+                 mid.BlockedDown, layout, s, s.West, s.WestSize);
         const std::uint64_t joined =
-            Join(eastBlocks ? s.East : s.West, eastBlocks ? s.West : s.East, layout.Bits(), poll, hits);
+            s.EastSize <= s.WestSize
+                ? Join(s.East.data(), s.EastSize, s.West.data(), s.WestSize, layout.Bits(), poll, hits)
+                : Join(s.West.data(), s.WestSize, s.East.data(), s.EastSize, layout.Bits(), poll, hits);
         if (poll.Stopped) return 0;
         count += it.Weight * joined;
     }
