@@ -12,6 +12,10 @@
 #include <cstring>
 #include <stdexcept>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace nq {
 
 // Quarter-board placements, grouped by (rows, columns) of the h x h square; each entry holds the local up
@@ -127,6 +131,11 @@ KeyLayout CrossingLayout(int n) {
     return k;
 }
 
+// 64 bits of each of kBlockKeys keys.
+struct alignas(64) BlockWords {
+    std::array<std::uint64_t, kBlockWords> W;
+};
+
 // Buffers of one thread, kept between units so that a unit allocates only when it needs more than any
 // before it. A quarter's placements of one (rows, columns) as (test, key): test holds the diagonals this
 // quarter shares with the other quarter of its half, key the half's crossing diagonals it uses.
@@ -134,6 +143,7 @@ struct Scratch {
     std::vector<std::uint64_t> NorthTest, NorthKey, SouthTest, SouthKey;
     std::vector<std::uint64_t> East, West;  // the first EastSize, WestSize hold keys
     std::size_t EastSize = 0, WestSize = 0;
+    std::vector<BlockWords> Hits;
 };
 
 // Where one half's quarters sit: the shifts of the north and the south quarter's diagonals (the south one's
@@ -143,34 +153,44 @@ struct HalfPlace {
     int NorthUp = 0, NorthDown = 0, SouthUp = 0, SouthDown = 0;
 };
 
+// One quarter's placements on (rows, columns), its diagonals shifted by (up, down), those that avoid the
+// blocked diagonals, as (test, key).
+[[gnu::always_inline]] inline void LoadQuarter(const QuadrantTable& t, std::uint32_t rows,
+                                               std::uint32_t columns, int up, int down,
+                                               const HalfPlace& place, std::uint64_t sharedMask,
+                                               std::uint64_t blockedUp, std::uint64_t blockedDown,
+                                               const KeyLayout& layout, std::vector<std::uint64_t>& tests,
+                                               std::vector<std::uint64_t>& keys) {
+    const std::size_t i = t.Index(rows, columns);
+    tests.clear();
+    keys.clear();
+    for (std::uint32_t e = t.Start[i]; e < t.Start[i + 1]; ++e) {
+        const std::uint64_t u = (t.Entries[e] & 0xffffffffu) << up, d = (t.Entries[e] >> 32) << down;
+        if (u & blockedUp || d & blockedDown) continue;
+        tests.push_back(((u >> place.SouthUp) & sharedMask) | ((d >> place.SouthDown) & sharedMask) << 32);
+        keys.push_back(layout.Key(u, d));
+    }
+}
+
 // The keys of one half's placements on rows (north, south) and `columns` (quarter-local bits), avoiding
 // the blocked diagonals, into keys[0..size).
-void HalfKeys(const QuadrantTable& t, std::uint32_t north, std::uint32_t south, std::uint32_t columns,
-              const HalfPlace& place, int shared, std::uint64_t blockedUp, std::uint64_t blockedDown,
-              const KeyLayout& layout, Scratch& s, std::vector<std::uint64_t>& keys, std::size_t& size) {
+[[gnu::always_inline]] inline void HalfKeys(const QuadrantTable& t, std::uint32_t north, std::uint32_t south,
+                                            std::uint32_t columns, const HalfPlace& place, int shared,
+                                            std::uint64_t blockedUp, std::uint64_t blockedDown,
+                                            const KeyLayout& layout, Scratch& s,
+                                            std::vector<std::uint64_t>& keys, std::size_t& size) {
     size = 0;
     const int k = std::popcount(north);
     if (std::popcount(columns) != k + std::popcount(south)) return;
     const std::uint64_t sharedMask = (std::uint64_t{1} << shared) - 1;
-    auto load = [&](std::uint32_t rows, std::uint32_t cols, int su, int sd, std::vector<std::uint64_t>& tests,
-                    std::vector<std::uint64_t>& keyParts) {
-        const std::size_t i = t.Index(rows, cols);
-        tests.clear();
-        keyParts.clear();
-        for (std::uint32_t e = t.Start[i]; e < t.Start[i + 1]; ++e) {
-            const std::uint64_t u = (t.Entries[e] & 0xffffffffu) << su, d = (t.Entries[e] >> 32) << sd;
-            if (u & blockedUp || d & blockedDown) continue;
-            tests.push_back(((u >> place.SouthUp) & sharedMask) | ((d >> place.SouthDown) & sharedMask)
-                                                                      << 32);
-            keyParts.push_back(layout.Key(u, d));
-        }
-    };
     // Every subset of the columns with k of them, from the full set down.
     for (std::uint32_t cn = columns;; cn = (cn - 1) & columns) {
         if (std::popcount(cn) == k) {
-            load(north, cn, place.NorthUp, place.NorthDown, s.NorthTest, s.NorthKey);
+            LoadQuarter(t, north, cn, place.NorthUp, place.NorthDown, place, sharedMask, blockedUp,
+                        blockedDown, layout, s.NorthTest, s.NorthKey);
             if (!s.NorthTest.empty()) {
-                load(south, columns & ~cn, place.SouthUp, place.SouthDown, s.SouthTest, s.SouthKey);
+                LoadQuarter(t, south, columns & ~cn, place.SouthUp, place.SouthDown, place, sharedMask,
+                            blockedUp, blockedDown, layout, s.SouthTest, s.SouthKey);
                 const std::size_t southSize = s.SouthTest.size();
                 const std::uint64_t* st = s.SouthTest.data();
                 const std::uint64_t* sk = s.SouthKey.data();
@@ -192,81 +212,130 @@ void HalfKeys(const QuadrantTable& t, std::uint32_t north, std::uint32_t south, 
 }
 
 // The bit-sliced join of one block of up to kBlockKeys keys against a list of keys. For chunk j (key bits
-// 7j..7j+6) and every value x of it, hits[j][x] holds the block's keys that share a bit with x; a list key
-// takes one row per chunk, ORs them and counts the bits: kBlockKeys pair tests in a few instructions.
-struct alignas(64) BlockWords {
-    std::array<std::uint64_t, kBlockWords> W;
-};
-using Lanes = std::uint64_t __attribute__((vector_size(8 * kBlockWords)));
-using Counts = std::int32_t __attribute__((vector_size(4 * kBlockWords)));
+// 7j..7j+6) and every value x of it, row (j, x) of `hits` holds the block's keys that share a bit with x,
+// in Words 64-bit words (the fewest that hold the block); a list key takes one row per chunk, ORs them and
+// counts the bits: up to kBlockKeys pair tests in a few instructions.
 constexpr int kChunkBits = 7;
 constexpr std::size_t kChunkValues = std::size_t{1} << kChunkBits;
-// List keys between two flushes of the 32-bit lane counters (each key adds at most 64 to a lane).
-constexpr std::size_t kFlushEvery = std::size_t{1} << 24;
 
-template <int Chunks>
-[[gnu::always_inline]] inline std::uint64_t ClashChunks(const BlockWords* hits, const std::uint64_t* list,
+// Words 64-bit words as one vector of the compiler's (two SSE, one AVX2 or one AVX-512 register).
+template <int Words>
+struct LanesOf;
+template <>
+struct LanesOf<2> {
+    using Type = std::uint64_t __attribute__((vector_size(16)));
+};
+template <>
+struct LanesOf<4> {
+    using Type = std::uint64_t __attribute__((vector_size(32)));
+};
+template <>
+struct LanesOf<8> {
+    using Type = std::uint64_t __attribute__((vector_size(64)));
+};
+
+template <int Chunks, int Words>
+[[gnu::always_inline]] inline std::uint64_t ClashChunks(const std::uint64_t* hits, const std::uint64_t* list,
                                                         std::size_t size) {
     constexpr std::uint64_t mask = kChunkValues - 1;
     std::uint64_t total = 0;
-    for (std::size_t first = 0; first < size; first += kFlushEvery) {
-        const std::size_t end = std::min(size, first + kFlushEvery);
-        Counts clash = {};
-        for (std::size_t i = first; i < end; ++i) {
+    if constexpr (Words == 1) {
+        for (std::size_t i = 0; i < size; ++i) {
+            const std::uint64_t key = list[i];
+            std::uint64_t any = hits[key & mask];
+            for (int j = 1; j < Chunks; ++j)
+                any |= hits[j * kChunkValues + ((key >> (j * kChunkBits)) & mask)];
+            total += static_cast<std::uint64_t>(std::popcount(any));
+        }
+    } else {
+        using Lanes = typename LanesOf<Words>::Type;
+        for (std::size_t i = 0; i < size; ++i) {
             const std::uint64_t key = list[i];
             Lanes any;
-            std::memcpy(&any, &hits[key & mask], sizeof any);
+            std::memcpy(&any, hits + (key & mask) * Words, sizeof any);
             for (int j = 1; j < Chunks; ++j) {
                 Lanes row;
-                std::memcpy(&row, &hits[j * kChunkValues + ((key >> (j * kChunkBits)) & mask)], sizeof row);
+                std::memcpy(&row, hits + (j * kChunkValues + ((key >> (j * kChunkBits)) & mask)) * Words,
+                            sizeof row);
                 any |= row;
             }
-            // Scalar popcounts, which the compiler turns into vector ones where the target has them.
-            Counts bits;
-            for (int w = 0; w < kBlockWords; ++w)
-                bits[w] = std::popcount(any[w]);
-            clash += bits;
+            for (int w = 0; w < Words; ++w)
+                total += static_cast<std::uint64_t>(std::popcount(any[w]));
         }
-        for (int w = 0; w < kBlockWords; ++w)
-            total += static_cast<std::uint64_t>(clash[w]);
     }
     return total;
 }
 
-[[gnu::always_inline]] inline std::uint64_t ClashBlock(const BlockWords* hits, int chunks,
-                                                       const std::uint64_t* list, std::size_t size) {
-    switch (chunks) {
-        case 1: return ClashChunks<1>(hits, list, size);
-        case 2: return ClashChunks<2>(hits, list, size);
-        case 3: return ClashChunks<3>(hits, list, size);
-        case 4: return ClashChunks<4>(hits, list, size);
-        case 5: return ClashChunks<5>(hits, list, size);
-        case 6: return ClashChunks<6>(hits, list, size);
-        case 7: return ClashChunks<7>(hits, list, size);
-        case 8: return ClashChunks<8>(hits, list, size);
-        default: return ClashChunks<9>(hits, list, size);
+using ClashFunction = std::uint64_t (*)(const std::uint64_t*, int, int, const std::uint64_t*, std::size_t);
+
+#define NQ_CLASH_CHUNKS(Template, ...)                                            \
+    switch (chunks) {                                                             \
+        case 1: return Template<1 __VA_OPT__(, ) __VA_ARGS__>(hits, list, size);  \
+        case 2: return Template<2 __VA_OPT__(, ) __VA_ARGS__>(hits, list, size);  \
+        case 3: return Template<3 __VA_OPT__(, ) __VA_ARGS__>(hits, list, size);  \
+        case 4: return Template<4 __VA_OPT__(, ) __VA_ARGS__>(hits, list, size);  \
+        case 5: return Template<5 __VA_OPT__(, ) __VA_ARGS__>(hits, list, size);  \
+        case 6: return Template<6 __VA_OPT__(, ) __VA_ARGS__>(hits, list, size);  \
+        case 7: return Template<7 __VA_OPT__(, ) __VA_ARGS__>(hits, list, size);  \
+        case 8: return Template<8 __VA_OPT__(, ) __VA_ARGS__>(hits, list, size);  \
+        default: return Template<9 __VA_OPT__(, ) __VA_ARGS__>(hits, list, size); \
+    }
+
+[[gnu::always_inline]] inline std::uint64_t ClashAny(const std::uint64_t* hits, int chunks, int words,
+                                                     const std::uint64_t* list, std::size_t size) {
+    switch (words) {
+        case 1: NQ_CLASH_CHUNKS(ClashChunks, 1)
+        case 2: NQ_CLASH_CHUNKS(ClashChunks, 2)
+        case 4: NQ_CLASH_CHUNKS(ClashChunks, 4)
+        default: NQ_CLASH_CHUNKS(ClashChunks, 8)
     }
 }
 
-using ClashFunction = std::uint64_t (*)(const BlockWords*, int, const std::uint64_t*, std::size_t);
-
-std::uint64_t ClashPlain(const BlockWords* hits, int chunks, const std::uint64_t* list, std::size_t size) {
-    return ClashBlock(hits, chunks, list, size);
+std::uint64_t ClashPlain(const std::uint64_t* hits, int chunks, int words, const std::uint64_t* list,
+                         std::size_t size) {
+    return ClashAny(hits, chunks, words, list, size);
 }
 
 #if defined(__x86_64__)
-// The same code for processors with AVX2 and POPCNT (x86-64-v3), and with AVX-512's vector popcount.
-[[gnu::target("arch=x86-64-v3")]] std::uint64_t ClashV3(const BlockWords* hits, int chunks,
+// AVX2 and POPCNT (x86-64-v3).
+[[gnu::target("arch=x86-64-v3")]] std::uint64_t ClashV3(const std::uint64_t* hits, int chunks, int words,
                                                         const std::uint64_t* list, std::size_t size) {
-    return ClashBlock(hits, chunks, list, size);
+    return ClashAny(hits, chunks, words, list, size);
 }
-[[gnu::target("arch=x86-64-v4,avx512vpopcntdq")]] std::uint64_t ClashVpopcnt(const BlockWords* hits,
-                                                                             int chunks,
-                                                                             const std::uint64_t* list,
-                                                                             std::size_t size) {
-    return ClashBlock(hits, chunks, list, size);
+
+// AVX-512 with its vector popcount: a full block's row is one register, its bits are counted in one
+// instruction and summed per lane.
+#pragma GCC push_options
+#pragma GCC target("arch=x86-64-v4,avx512vpopcntdq")
+template <int Chunks>
+inline std::uint64_t ClashChunksVpopcnt(const std::uint64_t* hits, const std::uint64_t* list,
+                                        std::size_t size) {
+    constexpr std::uint64_t mask = kChunkValues - 1;
+    __m512i clash = _mm512_setzero_si512();
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::uint64_t key = list[i];
+        __m512i any = _mm512_load_si512(hits + (key & mask) * 8);
+        for (int j = 1; j < Chunks; ++j)
+            any = _mm512_or_si512(
+                any, _mm512_load_si512(hits + (j * kChunkValues + ((key >> (j * kChunkBits)) & mask)) * 8));
+        clash = _mm512_add_epi64(clash, _mm512_popcnt_epi64(any));
+    }
+    alignas(64) std::array<std::uint64_t, 8> lanes;
+    _mm512_store_si512(lanes.data(), clash);
+    std::uint64_t total = 0;
+    for (const std::uint64_t lane : lanes)
+        total += lane;
+    return total;
 }
+
+std::uint64_t ClashVpopcnt(const std::uint64_t* hits, int chunks, int words, const std::uint64_t* list,
+                           std::size_t size) {
+    if (words < 8) return ClashAny(hits, chunks, words, list, size);
+    NQ_CLASH_CHUNKS(ClashChunksVpopcnt)
+}
+#pragma GCC pop_options
 #endif
+#undef NQ_CLASH_CHUNKS
 
 // The fastest of the above that this processor runs, chosen once.
 ClashFunction ChooseClash() {
@@ -280,14 +349,27 @@ ClashFunction ChooseClash() {
 
 const ClashFunction kClash = ChooseClash();
 
+// Transposes a 64 x 64 bit matrix: afterwards bit i of word j is what bit j of word i was.
+[[gnu::always_inline]] inline void Transpose64(std::array<std::uint64_t, 64>& a) {
+    std::uint64_t m = 0x00000000ffffffffu;
+    for (int j = 32; j != 0; j >>= 1, m ^= m << j)
+        for (int k = 0; k < 64; k = ((k | j) + 1) & ~j) {
+            const std::uint64_t t = ((a[k] >> j) ^ a[k | j]) & m;
+            a[k] ^= t << j;
+            a[k | j] ^= t;
+        }
+}
+
 // Pairs (a of `blocks`, b of `list`) with a & b == 0, keys of `bits` bits (<= 63).
-std::uint64_t Join(const std::uint64_t* blocks, std::size_t blockSize, const std::uint64_t* list,
-                   std::size_t listSize, int bits, StopPoll& poll, std::vector<BlockWords>& hits) {
+[[gnu::always_inline]] inline std::uint64_t Join(const std::uint64_t* blocks, std::size_t blockSize,
+                                                 const std::uint64_t* list, std::size_t listSize, int bits,
+                                                 StopPoll& poll, std::vector<BlockWords>& hitRows) {
     if (blockSize == 0 || listSize == 0) return 0;
     if (bits == 0) return static_cast<std::uint64_t>(blockSize) * listSize;
     const int chunks = (bits + kChunkBits - 1) / kChunkBits;
-    hits.resize(static_cast<std::size_t>(chunks) * kChunkValues);
-    std::array<BlockWords, 64> byBit{};
+    hitRows.resize(static_cast<std::size_t>(chunks) * kChunkValues);
+    std::uint64_t* hits = hitRows.data()->W.data();
+    std::array<std::array<std::uint64_t, 64>, kBlockWords> byWord;
     std::uint64_t total = 0;
     for (std::size_t first = 0; first < blockSize; first += kBlockKeys) {
         if (poll.Stop != nullptr && poll.Stop->load(std::memory_order_relaxed)) {
@@ -295,25 +377,87 @@ std::uint64_t Join(const std::uint64_t* blocks, std::size_t blockSize, const std
             return 0;
         }
         const std::size_t count = std::min(kBlockKeys, blockSize - first);
-        for (int b = 0; b < chunks * kChunkBits; ++b)
-            byBit[b].W.fill(0);
-        for (std::size_t i = 0; i < count; ++i)
-            for (std::uint64_t key = blocks[first + i]; key != 0; key &= key - 1)
-                byBit[std::countr_zero(key)].W[i / 64] |= std::uint64_t{1} << (i % 64);
+        const int words = count <= 64 ? 1 : count <= 128 ? 2 : count <= 256 ? 4 : 8;
+        for (int w = 0; w < words; ++w) {
+            const std::size_t from = 64 * static_cast<std::size_t>(w);
+            for (std::size_t i = 0; i < 64; ++i)
+                byWord[w][i] = from + i < count ? blocks[first + from + i] : 0;
+            Transpose64(byWord[w]);
+        }
         for (int j = 0; j < chunks; ++j) {
-            BlockWords* h = &hits[j * kChunkValues];
-            h[0].W.fill(0);
+            std::uint64_t* h = hits + j * kChunkValues * words;
+            for (int w = 0; w < words; ++w)
+                h[w] = 0;
             for (std::size_t x = 1; x < kChunkValues; ++x) {
-                const BlockWords& rest = h[x & (x - 1)];
-                const BlockWords& bit = byBit[j * kChunkBits + std::countr_zero(x)];
-                for (int w = 0; w < kBlockWords; ++w)
-                    h[x].W[w] = rest.W[w] | bit.W[w];
+                const std::uint64_t* rest = h + (x & (x - 1)) * words;
+                const int bit = j * kChunkBits + std::countr_zero(x);
+                for (int w = 0; w < words; ++w)
+                    h[x * words + w] = rest[w] | (bit < 64 ? byWord[w][bit] : 0);
             }
         }
-        total += count * listSize - kClash(hits.data(), chunks, list, listSize);
+        total += count * listSize - kClash(hits, chunks, words, list, listSize);
     }
     return total;
 }
+
+// What one row set needs of its plan: its rows and free columns by half (quarter-local bits).
+struct RowSet {
+    std::uint32_t EastNorth = 0, EastSouth = 0, WestNorth = 0, WestSouth = 0;
+    std::uint32_t EastColumns = 0, WestColumns = 0;
+    std::uint64_t BlockedUp = 0, BlockedDown = 0;
+};
+
+// The solutions with the east half on one row set.
+[[gnu::always_inline]] inline std::uint64_t JoinRowSetBody(const QuadrantTable& t, const RowSet& r, int n,
+                                                           const KeyLayout& layout, Scratch& s,
+                                                           StopPoll& poll) {
+    const int h = n / 2, o = n - h;
+    // North-east quarter at (0, o), south-east at (o, o), north-west at (0, 0), south-west at (o, 0).
+    const HalfPlace east{o, 0, 2 * o, o}, west{0, o, o, 2 * o};
+    const int shared = std::max(0, 2 * h - 1 - o);
+    HalfKeys(t, r.EastNorth, r.EastSouth, r.EastColumns, east, shared, r.BlockedUp, r.BlockedDown, layout, s,
+             s.East, s.EastSize);
+    if (s.EastSize == 0) return 0;
+    HalfKeys(t, r.WestNorth, r.WestSouth, r.WestColumns, west, shared, r.BlockedUp, r.BlockedDown, layout, s,
+             s.West, s.WestSize);
+    return s.EastSize <= s.WestSize
+               ? Join(s.East.data(), s.EastSize, s.West.data(), s.WestSize, layout.Bits(), poll, s.Hits)
+               : Join(s.West.data(), s.WestSize, s.East.data(), s.EastSize, layout.Bits(), poll, s.Hits);
+}
+
+using JoinFunction = std::uint64_t (*)(const QuadrantTable&, const RowSet&, int, const KeyLayout&, Scratch&,
+                                       StopPoll&);
+
+std::uint64_t JoinPlain(const QuadrantTable& t, const RowSet& r, int n, const KeyLayout& layout, Scratch& s,
+                        StopPoll& poll) {
+    return JoinRowSetBody(t, r, n, layout, s, poll);
+}
+
+#if defined(__x86_64__)
+// The same code for processors with AVX2 and POPCNT (x86-64-v3), and with AVX-512's vector popcount.
+[[gnu::target("arch=x86-64-v3")]] std::uint64_t JoinV3(const QuadrantTable& t, const RowSet& r, int n,
+                                                       const KeyLayout& layout, Scratch& s, StopPoll& poll) {
+    return JoinRowSetBody(t, r, n, layout, s, poll);
+}
+[[gnu::target("arch=x86-64-v4,avx512vpopcntdq")]] std::uint64_t JoinVpopcnt(const QuadrantTable& t,
+                                                                            const RowSet& r, int n,
+                                                                            const KeyLayout& layout,
+                                                                            Scratch& s, StopPoll& poll) {
+    return JoinRowSetBody(t, r, n, layout, s, poll);
+}
+#endif
+
+// The fastest of the above that this processor runs, chosen once.
+JoinFunction ChooseJoin() {
+#if defined(__x86_64__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("x86-64-v4") && __builtin_cpu_supports("avx512vpopcntdq")) return JoinVpopcnt;
+    if (__builtin_cpu_supports("x86-64-v3")) return JoinV3;
+#endif
+    return JoinPlain;
+}
+
+const JoinFunction kJoinRowSet = ChooseJoin();
 
 }  // namespace
 
@@ -427,29 +571,18 @@ QuadrantUnits MakeQuadrantUnits(int n) {
 
 std::uint64_t CountQuadrantUnit(const QuadrantUnits& plan, std::size_t i, StopPoll& poll) {
     thread_local Scratch s;
-    thread_local std::vector<BlockWords> hits;
-    const int n = plan.n_, h = n / 2, o = n - h;
-    const std::uint32_t quarter = (1u << h) - 1;
-    const KeyLayout layout = CrossingLayout(n);
-    const QuadrantTable& t = *plan.table_;
+    const int n = plan.n_, o = n - n / 2;
+    const std::uint32_t quarter = (1u << (n / 2)) - 1;
     const QuadrantUnits::Unit& unit = plan.units_[i];
-    // North-east quarter at (0, o), south-east at (o, o), north-west at (0, 0), south-west at (o, 0).
-    const HalfPlace east{o, 0, 2 * o, o}, west{0, o, o, 2 * o};
-    const int shared = std::max(0, 2 * h - 1 - o);
+    const KeyLayout layout = CrossingLayout(n);
     std::uint64_t count = 0;
     for (std::uint32_t k = unit.First; k < unit.First + unit.Count; ++k) {
         const QuadrantUnits::Item& it = plan.items_[k];
         const QuadrantUnits::Middle& mid = plan.middles_[it.Middle];
         const std::uint32_t w = mid.Rows & ~it.East;
-        HalfKeys(t, it.East & quarter, (it.East >> o) & quarter, mid.EastColumns, east, shared, mid.BlockedUp,
-                 mid.BlockedDown, layout, s, s.East, s.EastSize);
-        if (s.EastSize == 0) continue;
-        HalfKeys(t, w & quarter, (w >> o) & quarter, mid.WestColumns, west, shared, mid.BlockedUp,
-                 mid.BlockedDown, layout, s, s.West, s.WestSize);
-        const std::uint64_t joined =
-            s.EastSize <= s.WestSize
-                ? Join(s.East.data(), s.EastSize, s.West.data(), s.WestSize, layout.Bits(), poll, hits)
-                : Join(s.West.data(), s.WestSize, s.East.data(), s.EastSize, layout.Bits(), poll, hits);
+        const RowSet r{it.East & quarter, (it.East >> o) & quarter, w & quarter,   (w >> o) & quarter,
+                       mid.EastColumns,   mid.WestColumns,          mid.BlockedUp, mid.BlockedDown};
+        const std::uint64_t joined = kJoinRowSet(*plan.table_, r, n, layout, s, poll);
         if (poll.Stopped) return 0;
         count += it.Weight * joined;
     }
