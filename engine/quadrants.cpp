@@ -11,6 +11,7 @@
 #include <bit>
 #include <cstring>
 #include <stdexcept>
+#include <unordered_map>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -160,16 +161,21 @@ struct HalfPlace {
                                                const HalfPlace& place, std::uint64_t sharedMask,
                                                std::uint64_t blockedUp, std::uint64_t blockedDown,
                                                const KeyLayout& layout, std::vector<std::uint64_t>& tests,
-                                               std::vector<std::uint64_t>& keys) {
+                                               std::vector<std::uint64_t>& keys, std::size_t& size) {
     const std::size_t i = t.Index(rows, columns);
-    tests.clear();
-    keys.clear();
-    for (std::uint32_t e = t.Start[i]; e < t.Start[i + 1]; ++e) {
-        const std::uint64_t u = (t.Entries[e] & 0xffffffffu) << up, d = (t.Entries[e] >> 32) << down;
-        if (u & blockedUp || d & blockedDown) continue;
-        tests.push_back(((u >> place.SouthUp) & sharedMask) | ((d >> place.SouthDown) & sharedMask) << 32);
-        keys.push_back(layout.Key(u, d));
+    const std::uint32_t begin = t.Start[i], end = t.Start[i + 1];
+    if (tests.size() < end - begin) {
+        tests.resize(end - begin);
+        keys.resize(end - begin);
     }
+    std::size_t kept = 0;
+    for (std::uint32_t e = begin; e < end; ++e) {
+        const std::uint64_t u = (t.Entries[e] & 0xffffffffu) << up, d = (t.Entries[e] >> 32) << down;
+        tests[kept] = ((u >> place.SouthUp) & sharedMask) | ((d >> place.SouthDown) & sharedMask) << 32;
+        keys[kept] = layout.Key(u, d);
+        kept += ((u & blockedUp) | (d & blockedDown)) == 0;
+    }
+    size = kept;
 }
 
 // The keys of one half's placements on rows (north, south) and `columns` (quarter-local bits), avoiding
@@ -186,15 +192,15 @@ struct HalfPlace {
     // Every subset of the columns with k of them, from the full set down.
     for (std::uint32_t cn = columns;; cn = (cn - 1) & columns) {
         if (std::popcount(cn) == k) {
+            std::size_t northSize = 0, southSize = 0;
             LoadQuarter(t, north, cn, place.NorthUp, place.NorthDown, place, sharedMask, blockedUp,
-                        blockedDown, layout, s.NorthTest, s.NorthKey);
-            if (!s.NorthTest.empty()) {
+                        blockedDown, layout, s.NorthTest, s.NorthKey, northSize);
+            if (northSize != 0) {
                 LoadQuarter(t, south, columns & ~cn, place.SouthUp, place.SouthDown, place, sharedMask,
-                            blockedUp, blockedDown, layout, s.SouthTest, s.SouthKey);
-                const std::size_t southSize = s.SouthTest.size();
+                            blockedUp, blockedDown, layout, s.SouthTest, s.SouthKey, southSize);
                 const std::uint64_t* st = s.SouthTest.data();
                 const std::uint64_t* sk = s.SouthKey.data();
-                for (std::size_t a = 0; a < s.NorthTest.size() && southSize != 0; ++a) {
+                for (std::size_t a = 0; a < northSize && southSize != 0; ++a) {
                     if (keys.size() < size + southSize) keys.resize(2 * (size + southSize));
                     const std::uint64_t at = s.NorthTest[a], ak = s.NorthKey[a];
                     std::uint64_t* out = keys.data() + size;
@@ -538,7 +544,10 @@ QuadrantUnits MakeQuadrantUnits(int n) {
 
     // Expected work of a row set: the pairs of quarter placements each half tries and the join of the two.
     const QuadrantTable& t = *plan.table_;
+    std::unordered_map<std::uint64_t, double> known;
     auto pairs = [&](std::uint32_t north, std::uint32_t south, std::uint32_t columns) {
+        const std::uint64_t id = (std::uint64_t{columns} << 32) | (std::uint64_t{north} << 16) | south;
+        if (const auto found = known.find(id); found != known.end()) return found->second;
         double sum = 0;
         const int k = std::popcount(north);
         for (std::uint32_t cn = columns;; cn = (cn - 1) & columns) {
@@ -546,6 +555,7 @@ QuadrantUnits MakeQuadrantUnits(int n) {
                 sum += double(t.Size(north, cn)) * t.Size(south, columns & ~cn);
             if (cn == 0) break;
         }
+        known.emplace(id, sum);
         return sum;
     };
     std::vector<double> expected(plan.items_.size());
