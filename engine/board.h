@@ -9,7 +9,8 @@
 
 namespace nq {
 
-inline constexpr std::int32_t kMaxBoardSize = 32;
+// The largest board any part of the program accepts.
+inline constexpr int kMaxN = 32;
 
 // Columns and rows are numbered 1..n (n = BoardSize, 1..32 while a search runs). Every array keeps index 0
 // unused, so that a column, row or diagonal number is its own index. The sizes exceed what n = 32 needs (33
@@ -62,6 +63,15 @@ class Board {
     // passed over both ways. Precondition: an accepted test (1 <= n <= 32, fixed queens marked), SearchColumn
     // on the first empty free column or (after a solution) on n, SearchFinished = 0.
     void SearchStep();
+
+    // The first column at or after `from` (1..n + 1) that holds no fixed queen; n + 1 when there is none.
+    // Where a search sets off from, and where a step lands after a queen.
+    std::int32_t FirstFreeColumn(std::int32_t from = 1) const;
+
+    // Goes on from the solution under the cursor (SearchColumn == n + 1): the cursor goes back to column n,
+    // so that the next step moves that column's queen down or backtracks. The solution is the caller's to
+    // count first.
+    void GoOnFromSolution() { SearchColumn = BoardSize; }
 
     // The step that leaves the subtree below the queen of `column` once every placement in it has been
     // tried: the free columns to its right are emptied and the search goes on as its step would after the
@@ -126,6 +136,13 @@ inline void Board::Vacate(std::ptrdiff_t c, std::ptrdiff_t r) {
     DiagDiff[BoardSize + c - r] = 0;
 }
 
+inline std::int32_t Board::FirstFreeColumn(std::int32_t from) const {
+    std::int32_t c = from;
+    while (c <= BoardSize && FixedColumn[c] == 1)
+        ++c;
+    return c;
+}
+
 inline void Board::FinishAtFirstColumn(std::ptrdiff_t row) {
     SearchColumn = 1;
     PreviousRow = static_cast<std::int32_t>(row);
@@ -148,10 +165,8 @@ inline void Board::PlaceLowest(std::ptrdiff_t c, std::ptrdiff_t leaving, std::ui
     PreviousRow = static_cast<std::int32_t>(leaving);
     CandidateRow = static_cast<std::int32_t>(r);
     std::ptrdiff_t next = c + 1;
-    if (FixedColumn[next] == 1) [[unlikely]] {
-        while (next <= n && FixedColumn[next] == 1)
-            ++next;
-    }
+    if (FixedColumn[next] == 1) [[unlikely]]
+        next = FirstFreeColumn(static_cast<std::int32_t>(next));
     // The next free column's frame: this queen joins, and the diagonals travel the columns in between.
     const std::ptrdiff_t gap = next - c;
     const std::uint64_t nextUp = up << gap;

@@ -39,7 +39,7 @@ void Board::Unmark(std::int32_t c, std::int32_t r) {
 
 void Board::ComputeSearchBits(SearchBits& out) const {
     // Rows outside 1..n (a board edited behind the search's back) are left out rather than shifted by.
-    const std::int32_t n = BoardSize < 0 ? 0 : (BoardSize > kMaxBoardSize ? kMaxBoardSize : BoardSize);
+    const std::int32_t n = BoardSize < 0 ? 0 : (BoardSize > kMaxN ? kMaxN : BoardSize);
     auto onBoard = [n](std::int32_t r) { return r >= 1 && r <= n; };
     const std::uint64_t board = (std::uint64_t{1} << n) - 1;
     out = SearchBits{};
@@ -83,7 +83,7 @@ void Board::RebuildSearchBits() {
 bool Board::MasksAgreeWithArrays() const {
     if (!known_) return true;
     const std::int32_t n = BoardSize;
-    if (n < 1 || n > kMaxBoardSize) return false;  // the search never ran on such a board
+    if (n < 1 || n > kMaxN) return false;  // the search never ran on such a board
     SearchBits expected;
     ComputeSearchBits(expected);
     if (bits_.board != expected.board) return false;
