@@ -19,6 +19,7 @@ namespace nq::console {
 namespace {
 
 constexpr std::int64_t kMaxJobs = 1024;
+constexpr std::int64_t kMaxParts = 1000000;
 
 // The message with every control character written as an escape (\n, \r, \t, \xHH), so that input holding a
 // line end (a parts file with Windows line ends) still gives one line.
@@ -109,8 +110,9 @@ std::vector<std::string> EmptyValuesSplit(int argc, const char* const* argv) {
 struct Arguments {
     std::string Command;  // "count", "list", "first", "split", or empty for the window
     bool Board = false;
-    std::string NText, FixedText, JobsText, LimitText, DepthText, SaveText;
-    bool HasFixed = false, HasJobs = false, HasLimit = false, HasSave = false;
+    std::string NText, FixedText, JobsText, LimitText, DepthText, SaveText, MethodText, PartText;
+    bool HasFixed = false, HasJobs = false, HasLimit = false, HasSave = false, HasMethod = false,
+         HasPart = false;
     bool Unique = false;
 };
 
@@ -144,6 +146,16 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
         ->type_name("FILE");
     count->add_flag("--unique", args.Unique,
                     "count solutions up to rotation and reflection (not with fixed queens)");
+    count
+        ->add_option("--method", args.MethodText,
+                     "constellations or quadrants (default: the faster one for the board; quadrants only "
+                     "for whole boards)")
+        ->type_name("M");
+    count
+        ->add_option("--part", args.PartText,
+                     "count only part K of the count cut into M parts (1 <= K <= M); the M counts add up to "
+                     "the whole")
+        ->type_name("K/M");
     CLI::App* list = app.add_subcommand("list", "print the solutions, one per line, in the window's order");
     addN(list);
     addFixed(list);
@@ -161,7 +173,9 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
         ->required()
         ->type_name("D");
     app.footer(
-        "Examples:\n  nqueens count 14 --jobs 2\n  nqueens count 20 --save count20.txt\n  nqueens list 8 "
+        "Examples:\n  nqueens count 14 --jobs 2\n  nqueens count 20 --save count20.txt\n"
+        "  nqueens count 16 --method constellations\n  nqueens count 21 --part 3/8 --save part3.txt\n"
+        "  nqueens list 8 "
         "--fixed 3:5,6:1\n  nqueens first 32\n"
         "  nqueens split 16 --depth 2 > parts.txt");
 
@@ -234,6 +248,8 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
     }
     args.HasJobs = count->count("--jobs") > 0;
     args.HasSave = count->count("--save") > 0;
+    args.HasMethod = count->count("--method") > 0;
+    args.HasPart = count->count("--part") > 0;
     args.HasLimit = list->count("--limit") > 0;
     return -1;
 }
@@ -268,7 +284,37 @@ CommandLineOutcome RunCommandLine(int argc, const char* const* argv, std::FILE* 
         }
         if (args.HasSave && args.SaveText.empty())
             return {.ExitStatus = UsageError(err, "--save needs the name of a file")};
-        return {.ExitStatus = RunCount(p, args.Unique, static_cast<int>(jobs), args.SaveText, out, err)};
+        PlanOptions options;
+        if (args.HasMethod) {
+            if (args.MethodText == "constellations") {
+                options.Method = CountMethod::Constellations;
+            } else if (args.MethodText == "quadrants") {
+                options.Method = CountMethod::Quadrants;
+            } else {
+                return {.ExitStatus = UsageError(err, "--method must be constellations or quadrants, not '" +
+                                                          args.MethodText + "'")};
+            }
+        }
+        if (args.HasPart) {
+            const std::size_t slash = args.PartText.find('/');
+            const std::int64_t part = slash == std::string::npos
+                                          ? -1
+                                          : ReadWholeNumber(args.PartText.substr(0, slash), 1, kMaxParts);
+            const std::int64_t parts = slash == std::string::npos
+                                           ? -1
+                                           : ReadWholeNumber(args.PartText.substr(slash + 1), 1, kMaxParts);
+            if (part < 0 || parts < 0 || part > parts)
+                return {.ExitStatus = UsageError(
+                            err, "--part must be K/M with 1 <= K <= M <= " + std::to_string(kMaxParts) +
+                                     ", not '" + args.PartText + "'")};
+            options.Part = static_cast<int>(part);
+            options.Parts = static_cast<int>(parts);
+        }
+        if (const MethodChoice choice = ChooseMethod(p, args.Unique, options, PhysicalMemoryBytes());
+            !choice.Refusal.empty())
+            return {.ExitStatus = UsageError(err, choice.Refusal)};
+        return {.ExitStatus =
+                    RunCount(p, args.Unique, static_cast<int>(jobs), args.SaveText, options, out, err)};
     }
     if (args.Command == "list") {
         std::int64_t limit = INT64_MAX;

@@ -195,9 +195,9 @@ std::string CutToWidth(const std::string& text, int width) {
     return text;
 }
 
-int RunCount(const Problem& p, bool unique, int jobs, const std::string& savePath, std::FILE* out,
-             std::FILE* err) {
-    const CountPlan plan(p, unique);
+int RunCount(const Problem& p, bool unique, int jobs, const std::string& savePath, const PlanOptions& options,
+             std::FILE* out, std::FILE* err) {
+    const CountPlan plan(p, unique, options);
     TaskLedger ledger(plan.Size());
     CountResult result;
     double share = 1.0;

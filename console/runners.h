@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "count/count_plan.h"
 #include "count/task_ledger.h"
 #include "count/work_estimate.h"
 #include "engine/problem.h"
@@ -15,9 +16,9 @@ namespace nq::console {
 // The number of solutions; on a terminal, a progress line from the second second on. Ctrl+C stops the count:
 // a line on what was done, status 130. jobs >= 1. With a savePath, the count keeps its finished work in that
 // file and goes on from it (see CountWithSaveFile): a file it refuses gets one line and status 2, a failed
-// save one line and status 1.
-int RunCount(const Problem& p, bool unique, int jobs, const std::string& savePath, std::FILE* out,
-             std::FILE* err);
+// save one line and status 1. options: the method and the part, as ChooseMethod accepts them.
+int RunCount(const Problem& p, bool unique, int jobs, const std::string& savePath, const PlanOptions& options,
+             std::FILE* out, std::FILE* err);
 // The first `limit` solutions (limit >= 0), one per line, in the window's order.
 int RunList(const Problem& p, std::int64_t limit, std::FILE* out, std::FILE* err);
 // The first solution; status 1 when there is none.

@@ -1,9 +1,87 @@
-// The plan of a count over the engine's work units.
+// The plan of a count over the engine's work units of either method: the choice of the method, the part.
 #include "count/count_plan.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <stdexcept>
 
 namespace nq {
 
-CountPlan::CountPlan(const Problem& p, bool unique)
-    : problem_(p), unique_(unique), units_(MakeWorkUnits(p.N, p.Fixed, unique)) {}
+std::uint64_t PhysicalMemoryBytes() {
+    const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGESIZE);
+    return pages > 0 && size > 0 ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(size) : 0;
+}
+
+MethodChoice ChooseMethod(const Problem& p, bool unique, const PlanOptions& options,
+                          std::uint64_t physicalBytes) {
+    MethodChoice choice;
+    if (options.Parts < 1 || options.Part < 1 || options.Part > options.Parts) {
+        choice.Refusal = "--part K/M needs 1 <= K <= M";
+        return choice;
+    }
+    const bool parted = options.Parts > 1;
+    switch (options.Method) {
+        case CountMethod::Constellations: return choice;
+        case CountMethod::Automatic: {
+            if (!p.Fixed.empty() || p.N < kQuadrantsFrom || (unique && parted)) return choice;
+            const std::uint64_t bound =
+                physicalBytes == 0 ? kQuadrantsAutoBytes : std::min(kQuadrantsAutoBytes, physicalBytes / 2);
+            const std::uint64_t limit = bound / sizeof(std::uint64_t);
+            if (QuadrantBytes(p.N, QuadrantTableEntries(p.N, limit)) <= limit * sizeof(std::uint64_t))
+                choice.Method = CountMethod::Quadrants;
+            return choice;
+        }
+        case CountMethod::Quadrants: {
+            if (!p.Fixed.empty()) {
+                choice.Refusal = "--method quadrants counts whole boards; it refuses --fixed";
+                return choice;
+            }
+            if (unique && parted) {
+                choice.Refusal =
+                    "--method quadrants counts --unique classes only over the whole board, not in parts; "
+                    "use --method constellations";
+                return choice;
+            }
+            const std::uint64_t limit = physicalBytes / sizeof(std::uint64_t);
+            const std::uint64_t bytes = QuadrantBytes(p.N, QuadrantTableEntries(p.N, limit));
+            if (physicalBytes != 0 && bytes > physicalBytes) {
+                choice.Refusal = "--method quadrants needs more than " + std::to_string(bytes >> 20) +
+                                 " MB for n=" + std::to_string(p.N) + ", more than this machine's " +
+                                 std::to_string(physicalBytes >> 20) + " MB; use --method constellations";
+                return choice;
+            }
+            choice.Method = CountMethod::Quadrants;
+            return choice;
+        }
+    }
+    return choice;
+}
+
+CountPlan::CountPlan(const Problem& p, bool unique, const PlanOptions& options)
+    : problem_(p), unique_(unique) {
+    const MethodChoice choice = ChooseMethod(p, unique, options, PhysicalMemoryBytes());
+    if (!choice.Refusal.empty()) throw std::invalid_argument(choice.Refusal);
+    method_ = choice.Method;
+    part_ = static_cast<std::size_t>(options.Part);
+    parts_ = static_cast<std::size_t>(options.Parts);
+    std::size_t units = 0;
+    if (method_ == CountMethod::Quadrants) {
+        quadrants_ = std::make_shared<const QuadrantUnits>(MakeQuadrantUnits(p.N));
+        units = quadrants_->Size();
+        version_ = "quadrants 1";
+    } else {
+        units_ = MakeWorkUnits(p.N, p.Fixed, unique);
+        units = units_.Size();
+        version_ = "constellations 1";
+    }
+    size_ = units >= part_ ? (units - part_) / parts_ + 1 : 0;
+    if (parts_ > 1) version_ += ", part " + std::to_string(part_) + " of " + std::to_string(parts_);
+}
+
+std::uint64_t CountPlan::Total(std::uint64_t sumOfTasks) const {
+    if (method_ == CountMethod::Quadrants && unique_) return UniqueFromCount(problem_.N, sumOfTasks);
+    return sumOfTasks;
+}
 
 }  // namespace nq

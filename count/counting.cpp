@@ -51,15 +51,15 @@ CountResult CountTasks(const CountPlan& plan, TaskLedger& ledger, const TaskRun&
     });
     const std::size_t done = ledger.Finished();
     CountResult result;
-    result.Solutions = ledger.Solutions();
     result.Stopped = done < ledger.Size();
+    result.Solutions = result.Stopped ? ledger.Solutions() : plan.Total(ledger.Solutions());
     result.ShareDone =
         ledger.Size() == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(ledger.Size());
     return result;
 }
 
 CountResult CountSolutions(const CountRequest& request) {
-    const CountPlan plan(request.Board, request.Unique);
+    const CountPlan plan(request.Board, request.Unique, request.Options);
     TaskLedger ledger(plan.Size());
     return CountTasks(plan, ledger, {.Jobs = request.Jobs, .Stop = request.Stop});
 }

@@ -20,11 +20,12 @@ struct CountRequest {
     bool Unique = false;  // up to rotation and reflection; only without fixed queens
     int Jobs = 1;         // worker threads, >= 1
     const std::atomic<bool>* Stop =
-        nullptr;  // when it turns true, the workers stop within a few milliseconds
+        nullptr;            // when it turns true, the workers stop within a few milliseconds
+    PlanOptions Options{};  // the method and the part, as CountPlan takes them
 };
 
 struct CountResult {
-    std::uint64_t Solutions = 0;  // all of them, or those of the finished tasks
+    std::uint64_t Solutions = 0;  // all of them (plan.Total), or the sum of the finished tasks
     bool Stopped = false;
     double ShareDone = 1.0;  // 0..1: finished tasks over all of them
 };
