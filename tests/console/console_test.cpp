@@ -174,6 +174,33 @@ TEST(ConsoleSplit, SharesTheSolutionsExactly) {
     }
 }
 
+// The parts of a count add up to the whole count, for either method, whole boards, fixed queens and classes.
+TEST(ConsoleCount, PartsAddUpToTheWhole) {
+    const struct {
+        std::vector<std::string> Args;
+        int Parts;
+    } cases[] = {
+        {{"count", "13", "--method", "quadrants"}, 3},
+        {{"count", "12", "--method", "quadrants", "--jobs", "2"}, 7},
+        {{"count", "12", "--method", "constellations"}, 4},
+        {{"count", "11", "--fixed", "2:4"}, 5},
+        {{"count", "12", "--unique"}, 3},
+    };
+    for (const auto& c : cases) {
+        const Outcome whole = Nqueens(c.Args);
+        ASSERT_EQ(whole.Status, 0) << whole.Err;
+        std::int64_t sum = 0;
+        for (int k = 1; k <= c.Parts; ++k) {
+            std::vector<std::string> args = c.Args;
+            args.insert(args.end(), {"--part", std::to_string(k) + "/" + std::to_string(c.Parts)});
+            const Outcome part = Nqueens(args);
+            ASSERT_EQ(part.Status, 0) << part.Err;
+            sum += std::stoll(part.Out);
+        }
+        EXPECT_EQ(std::to_string(sum) + "\n", whole.Out) << c.Args[1] << " in " << c.Parts << " parts";
+    }
+}
+
 // Every usage error: one line on standard error starting as given, nothing on standard output, status 2.
 TEST(ConsoleErrors, EachFaultGetsItsOneLineMessage) {
     const struct {
@@ -200,6 +227,15 @@ TEST(ConsoleErrors, EachFaultGetsItsOneLineMessage) {
         {{"split", "8", "--depth", "x"}, "nqueens: --depth must be a whole number 0 or more, not 'x'"},
         {{"solve", "8"}, "nqueens: unknown command 'solve'"},
         {{"--board", "count", "8"}, "nqueens: --board opens the window and takes no command"},
+        {{"count", "8", "--method", "fast"},
+         "nqueens: --method must be constellations or quadrants, not 'fast'"},
+        {{"count", "8", "--method", "quadrants", "--fixed", "1:1"},
+         "nqueens: --method quadrants counts whole boards; it refuses --fixed"},
+        {{"count", "12", "--method", "quadrants", "--unique", "--part", "1/2"},
+         "nqueens: --method quadrants counts --unique classes only over the whole board"},
+        {{"count", "8", "--part", "3/2"}, "nqueens: --part must be K/M with 1 <= K <= M"},
+        {{"count", "8", "--part", "0/2"}, "nqueens: --part must be K/M with 1 <= K <= M"},
+        {{"count", "8", "--part", "2"}, "nqueens: --part must be K/M with 1 <= K <= M"},
     };
     for (const auto& t : cases) {
         const Outcome o = Nqueens(t.Args);

@@ -66,6 +66,8 @@ struct ResumeCase {
     double Share;  // the first run finishes this share of the tasks, less `Less` of them
     int Less;
     int FirstJobs, SecondJobs;
+    CountMethod Method = CountMethod::Automatic;
+    int Part = 1, Parts = 1;
 };
 
 TEST(SavedCount, AnInterruptedCountResumedGivesTheUninterruptedCount) {
@@ -76,19 +78,27 @@ TEST(SavedCount, AnInterruptedCountResumedGivesTheUninterruptedCount) {
         {"in the middle", 12, "1:1,7:3", false, 0.5, 0, 1, 2},
         {"after the last task but one", 9, "", false, 1.0, 1, 2, 1},
         {"after the last task", 11, "", false, 1.0, 0, 1, 2},
+        {"in the middle", 13, "", false, 0.5, 0, 2, 1, CountMethod::Quadrants},
+        {"in the middle", 14, "", true, 0.5, 0, 1, 2},
+        {"after one task", 12, "", false, 0.0, -1, 1, 2, CountMethod::Automatic, 2, 3},
+        {"in the middle", 11, "", false, 0.5, 0, 2, 1, CountMethod::Constellations, 1, 2},
     };
     for (const ResumeCase& c : cases) {
         SCOPED_TRACE(std::string(c.Point) + ", n=" + std::to_string(c.N) + " " + c.Fixed);
         const Scratch scratch;
         const std::string file = scratch.File("count.txt");
         std::vector<std::string> args = CountArgs(c.N, c.Fixed, c.Unique);
+        if (c.Method == CountMethod::Quadrants) args.insert(args.end(), {"--method", "quadrants"});
+        if (c.Method == CountMethod::Constellations) args.insert(args.end(), {"--method", "constellations"});
+        if (c.Parts > 1)
+            args.insert(args.end(), {"--part", std::to_string(c.Part) + "/" + std::to_string(c.Parts)});
         const Outcome whole = Nqueens(args);
         ASSERT_EQ(whole.Status, 0);
 
         // The first run, stopped once it has finished its share of the tasks.
         const console::ProblemOrError p = console::ReadProblem(std::to_string(c.N), c.Fixed);
         ASSERT_EQ(p.Error, "");
-        const CountPlan plan(p.Value, c.Unique);
+        const CountPlan plan(p.Value, c.Unique, {.Method = c.Method, .Part = c.Part, .Parts = c.Parts});
         TaskLedger ledger(plan.Size());
         const auto budget =
             static_cast<std::size_t>(std::llround(c.Share * static_cast<double>(plan.Size())) - c.Less);
@@ -142,6 +152,14 @@ TEST(SavedCount, EachRefusalLeavesTheFileAsItWas) {
         {"another cut",
          {"count", "10"},
          Edited(count10, [](SavedCount& s) { ++s.Tasks; }),
+         "was saved by another version of the counting method"},
+        {"the other method",
+         {"count", "10", "--method", "quadrants"},
+         count10,
+         "was saved by another version of the counting method (constellations 1"},
+        {"a part",
+         {"count", "10", "--part", "2/3"},
+         count10,
          "was saved by another version of the counting method"},
         {"not ours", {"count", "10"}, std::string("2 4 6 1 3 5\n"), "is not a save file of nqueens"},
         {"empty", {"count", "10"}, std::string(), "is not a save file of nqueens"},
