@@ -1,18 +1,27 @@
-// Speed of the console count for n = 16 and n = 17 with 1, 2 and all hardware threads, against a plain
-// single-thread bitmask recursion without symmetry timed in the same run. Prints per board
+// Speed of the console count (by constellations) for n = 16 and n = 17 with 1, 2 and all hardware threads,
+// against a plain single-thread bitmask recursion without symmetry timed in the same run. Prints per board
 //   bitmask_reference n=N seconds=T cpu_seconds=C
 //   cli_count n=N jobs=J seconds=T ratio_to_bitmask=R          (R below 1: faster; the best of a few runs)
 //             with jobs=1 also cpu_seconds=C cpu_ratio_to_bitmask=Q  (processor time, steadier on a busy
 //             machine)
 //   cli_nodes n=N nodes_per_solution=X ns_per_node=Y            (the kernel's queens placed, one thread,
 //                                                                 by processor time)
-// Exits 1 when a count is wrong. Arguments: the boards to run (default 16 17).
+//   cli_count n=N jobs=J method=M seconds=T ratio_to_constellations=R peak_mb=P
+//             the console count by each method (constellations, quadrants) for N = 17, 18 (or the boards
+//             given), one and two threads; R divides by the constellations at the same N and J in this run,
+//             P is the peak resident memory of that count alone
+// With --big, only quadrant lines for n = 19 and 20 on two threads (minutes, not part of the default run).
+// Exits 1 when a count is wrong. Arguments: the boards to run (default 16 17 for the lines above the method
+// lines, 17 18 for those).
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <fstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -56,14 +65,78 @@ Times BestTimes(int repetitions, std::uint64_t expected, Run&& run, bool& ok) {
     return best;
 }
 
+// The peak resident memory since the last reset (Linux: VmHWM, reset through clear_refs), in MB; 0 when
+// unknown.
+void ResetPeakMemory() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+double PeakMegabytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+    }
+    return 0;
+}
+
+// Known counts of the boards the method lines run.
+std::uint64_t KnownCount(int n) {
+    constexpr std::uint64_t kKnown[] = {
+        0,    1,     0,     0,      2,       10,       4,        40,        92,         352,        724,
+        2680, 14200, 73712, 365596, 2279184, 14772512, 95815104, 666090624, 4968057848, 39029188884};
+    return n >= 1 && n <= 20 ? kKnown[n] : 0;
+}
+
+// The method lines of one board: each method on one and two threads, the constellations first.
+void MethodLines(int n, const std::vector<int>& jobCounts, bool constellations, bool& ok) {
+    const std::uint64_t solutions = KnownCount(n);
+    const int repetitions = n <= 17 ? 2 : 1;
+    std::vector<double> reference;
+    for (const nq::CountMethod method : {nq::CountMethod::Constellations, nq::CountMethod::Quadrants}) {
+        if (method == nq::CountMethod::Constellations && !constellations) continue;
+        const char* name = method == nq::CountMethod::Quadrants ? "quadrants" : "constellations";
+        for (std::size_t j = 0; j < jobCounts.size(); ++j) {
+            const int jobs = jobCounts[j];
+            ResetPeakMemory();
+            const Times t = BestTimes(
+                repetitions, solutions,
+                [&] {
+                    return nq::CountSolutions(
+                               {.Board = {.N = n, .Fixed = {}}, .Jobs = jobs, .Options = {.Method = method}})
+                        .Solutions;
+                },
+                ok);
+            if (method == nq::CountMethod::Constellations) reference.push_back(t.Wall);
+            std::printf("cli_count n=%d jobs=%d method=%s seconds=%.3f", n, jobs, name, t.Wall);
+            if (j < reference.size()) std::printf(" ratio_to_constellations=%.3f", t.Wall / reference[j]);
+            std::printf(" peak_mb=%.0f", PeakMegabytes());
+            if (jobs == 1) std::printf(" cpu_seconds=%.3f", t.Cpu);
+            std::printf("\n");
+            std::fflush(stdout);
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<int> boards;
-    for (int i = 1; i < argc; ++i)
-        boards.push_back(std::atoi(argv[i]));
-    if (boards.empty()) boards = {16, 17};
+    bool big = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--big") == 0) {
+            big = true;
+        } else {
+            boards.push_back(std::atoi(argv[i]));
+        }
+    }
     bool ok = true;
+    if (big) {
+        for (const int n : {19, 20})
+            MethodLines(n, {2}, false, ok);
+        if (!ok) std::fputs("cli_count: wrong count\n", stderr);
+        return ok ? 0 : 1;
+    }
+    const std::vector<int> methodBoards = boards.empty() ? std::vector<int>{17, 18} : boards;
+    if (boards.empty()) boards = {16, 17};
     const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     for (const int n : boards) {
         if (n < 8 || n > 20) continue;
@@ -79,7 +152,12 @@ int main(int argc, char** argv) {
         for (const int jobs : jobCounts) {
             const Times t = BestTimes(
                 repetitions, solutions,
-                [&] { return nq::CountSolutions({.Board = {.N = n, .Fixed = {}}, .Jobs = jobs}).Solutions; },
+                [&] {
+                    return nq::CountSolutions({.Board = {.N = n, .Fixed = {}},
+                                               .Jobs = jobs,
+                                               .Options = {.Method = nq::CountMethod::Constellations}})
+                        .Solutions;
+                },
                 ok);
             if (jobs == 1) oneThread = t.Cpu;
             std::printf("cli_count n=%d jobs=%d seconds=%.4f ratio_to_bitmask=%.3f", n, jobs, t.Wall,
@@ -97,6 +175,9 @@ int main(int argc, char** argv) {
         std::printf("cli_nodes n=%d nodes_per_solution=%.2f ns_per_node=%.2f\n", n,
                     static_cast<double>(nodes) / static_cast<double>(solutions),
                     1e9 * oneThread / static_cast<double>(nodes));
+    }
+    for (const int n : methodBoards) {
+        if (n >= 12 && n <= 20) MethodLines(n, {1, 2}, true, ok);
     }
     if (!ok) std::fputs("cli_count: wrong count\n", stderr);
     return ok ? 0 : 1;
