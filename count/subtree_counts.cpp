@@ -3,7 +3,6 @@
 #include "count/subtree_counts.h"
 
 #include <tbb/global_control.h>
-#include <tbb/info.h>
 #include <tbb/task_arena.h>
 #include <tbb/task_group.h>
 
@@ -23,10 +22,6 @@ int CountingDepth(const Problem& p) {
            MakeSubproblems(layout, depth, p.Fixed.empty()).size() < kEnoughSubtrees)
         ++depth;
     return depth;
-}
-
-int HardwareThreads() {
-    return std::max(1, tbb::info::default_concurrency());
 }
 
 // ---- The window and its workers.
