@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
-#include <cstring>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,6 +16,7 @@
 #include "console/problem.h"
 #include "console/runners.h"
 #include "count/counting.h"
+#include "engine/problem.h"
 
 namespace nq::console {
 namespace {

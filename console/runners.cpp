@@ -6,19 +6,18 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "console/output.h"
-#include "console/problem.h"
+#include "count/count_plan.h"
 #include "count/counting.h"
 #include "count/saved_count.h"
 #include "count/work_estimate.h"

@@ -13,6 +13,8 @@
 #include <random>
 #include <vector>
 
+#include "engine/stop_poll.h"
+
 namespace nq {
 namespace {
 

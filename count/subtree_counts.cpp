@@ -7,7 +7,9 @@
 #include <tbb/task_group.h>
 
 #include <algorithm>
-#include <bit>
+#include <array>
+#include <utility>
+#include <vector>
 
 #include "engine/completions.h"
 

@@ -10,7 +10,9 @@
 #include <bit>
 #include <compare>
 #include <stdexcept>
+#include <utility>
 
+#include "engine/board.h"
 #include "engine/completions.h"
 #include "engine/search_tree.h"
 
