@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     }
     const std::vector<int> methodBoards = boards.empty() ? std::vector<int>{17, 18} : boards;
     if (boards.empty()) boards = {16, 17};
-    const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int hardware = nq::HardwareThreads();
     for (const int n : boards) {
         if (n < 8 || n > 20) continue;
         const std::uint64_t solutions = Bitmask((1u << n) - 1, 0, 0, 0);

@@ -43,12 +43,15 @@ MethodChoice ChooseMethod(const Problem& p, bool unique, const PlanOptions& opti
                     "use --method constellations";
                 return choice;
             }
-            const std::uint64_t limit = physicalBytes / sizeof(std::uint64_t);
-            const std::uint64_t bytes = QuadrantBytes(p.N, QuadrantTableEntries(p.N, limit));
-            if (physicalBytes != 0 && bytes > physicalBytes) {
+            // The table's index holds 32-bit positions: past that no machine counts by quadrants.
+            const std::uint64_t most = physicalBytes == 0 ? ~std::uint64_t{0} : physicalBytes;
+            const std::uint64_t limit = std::min<std::uint64_t>(most / sizeof(std::uint64_t), 0xffffffffu);
+            const std::uint64_t entries = QuadrantTableEntries(p.N, limit);
+            const std::uint64_t bytes = QuadrantBytes(p.N, entries);
+            if (entries > limit || bytes > most) {
                 choice.Refusal = "--method quadrants needs more than " + std::to_string(bytes >> 20) +
                                  " MB for n=" + std::to_string(p.N) + ", more than this machine's " +
-                                 std::to_string(physicalBytes >> 20) + " MB; use --method constellations";
+                                 std::to_string(most >> 20) + " MB; use --method constellations";
                 return choice;
             }
             choice.Method = CountMethod::Quadrants;

@@ -39,6 +39,8 @@ namespace {
 
 // Units enough for an even load and a fine progress display; smaller plans take one unit per row set.
 constexpr std::size_t kTargetUnits = 4000;
+// The table's index holds 32-bit positions.
+constexpr std::uint64_t kMaxTableEntries = 0xffffffffu;
 // Keys per bit-sliced block, and the 64-bit words that hold one bit of each.
 constexpr int kBlockWords = 8;
 constexpr std::size_t kBlockKeys = 64 * kBlockWords;
@@ -70,8 +72,12 @@ std::shared_ptr<const QuadrantTable> BuildTable(int h) {
         return true;
     };
     WalkQuarter(h, 0, 0, 0, 0, 0, count);
-    for (std::size_t i = 1; i < groups; ++i)
+    std::uint64_t total = table->Start[0];
+    for (std::size_t i = 1; i < groups; ++i) {
+        total += table->Start[i];
+        if (total > kMaxTableEntries) throw std::invalid_argument("quarter-board table past its index range");
         table->Start[i] += table->Start[i - 1];
+    }
     table->Start[groups] = table->Start[groups - 1];
     table->Entries.resize(table->Start[groups]);
     auto fill = [&](std::uint32_t rows, std::uint32_t columns, std::uint32_t up, std::uint32_t down) {
@@ -482,8 +488,20 @@ std::uint64_t QuadrantTableEntries(int n, std::uint64_t limit) {
 }
 
 std::uint64_t QuadrantBytes(int n, std::uint64_t entries) {
-    return entries * sizeof(std::uint64_t) +
-           ((std::uint64_t{1} << (2 * (n / 2))) + 1) * sizeof(std::uint32_t);
+    // Row sets: even n about C(n, h) / 4 of them, odd n C(n - 1, h) / 4 with the centre queen and
+    // C(n - 2, h) for each of the h (h - 1) / 2 pairs of middle queens; each an item and its expected work
+    // while the plan is made.
+    auto binomial = [](int a, int b) {
+        double c = 1;
+        for (int i = 1; i <= b; ++i)
+            c = c * (a - b + i) / i;
+        return c;
+    };
+    const int h = n / 2;
+    const double sets =
+        n % 2 == 0 ? binomial(n, h) / 4 : binomial(n - 1, h) / 4 + binomial(n - 2, h) * h * (h - 1) / 2;
+    return entries * sizeof(std::uint64_t) + ((std::uint64_t{1} << (2 * h)) + 1) * sizeof(std::uint32_t) +
+           static_cast<std::uint64_t>(sets * 16);
 }
 
 QuadrantUnits MakeQuadrantUnits(int n) {

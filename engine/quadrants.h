@@ -63,10 +63,11 @@ class QuadrantUnits {
 // returns a value above it, so that a refusal costs no more than the memory it guards.
 std::uint64_t QuadrantTableEntries(int n, std::uint64_t limit);
 
-// Bytes the method would hold for n: the table of `entries` entries and its index.
+// Bytes the method would hold for n: the table of `entries` entries, its index and the row sets.
 std::uint64_t QuadrantBytes(int n, std::uint64_t entries);
 
-// n 1..32; builds the table (QuadrantBytes of memory), throws std::invalid_argument outside that range.
+// n 1..32; builds the table (QuadrantBytes of memory), throws std::invalid_argument outside that range or
+// when the table has more than 2^32 - 1 entries.
 // Units come in a deterministic order for given n; their counts add up to all solutions of the n-board.
 QuadrantUnits MakeQuadrantUnits(int n);
 

@@ -96,7 +96,7 @@ TEST(Quadrants, AStopRequestEndsAUnit) {
 
 TEST(Quadrants, MemoryEstimateStopsCountingAtItsLimit) {
     const std::uint64_t entries = QuadrantTableEntries(16, ~std::uint64_t{0});
-    EXPECT_EQ(QuadrantBytes(16, entries), MakeQuadrantUnits(16).TableBytes());
+    EXPECT_GE(QuadrantBytes(16, entries), MakeQuadrantUnits(16).TableBytes());
     EXPECT_EQ(QuadrantTableEntries(16, 1000), 1001u);
 }
 
