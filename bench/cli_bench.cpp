@@ -9,7 +9,8 @@
 //   cli_count n=N jobs=J method=M seconds=T ratio_to_constellations=R peak_mb=P
 //             the console count by each method (constellations, quadrants) for N = 17, 18 (or the boards
 //             given), one and two threads; R divides by the constellations at the same N and J in this run,
-//             P is the peak resident memory of that count alone
+//             P is the peak resident memory of that count alone; with jobs=1 also the processor time and
+//             its ratio, the steadier figures on a busy machine
 // With --big, only quadrant lines for n = 19 and 20 on two threads (minutes, not part of the default run).
 // Exits 1 when a count is wrong. Arguments: the boards to run (default 16 17 for the lines above the method
 // lines, 17 18 for those).
@@ -90,7 +91,7 @@ std::uint64_t KnownCount(int n) {
 void MethodLines(int n, const std::vector<int>& jobCounts, bool constellations, bool& ok) {
     const std::uint64_t solutions = KnownCount(n);
     const int repetitions = n <= 17 ? 2 : 1;
-    std::vector<double> reference;
+    std::vector<double> reference, referenceCpu;  // the constellations' wall and processor times, by jobs
     for (const nq::CountMethod method : {nq::CountMethod::Constellations, nq::CountMethod::Quadrants}) {
         if (method == nq::CountMethod::Constellations && !constellations) continue;
         const char* name = method == nq::CountMethod::Quadrants ? "quadrants" : "constellations";
@@ -105,11 +106,16 @@ void MethodLines(int n, const std::vector<int>& jobCounts, bool constellations, 
                         .Solutions;
                 },
                 ok);
-            if (method == nq::CountMethod::Constellations) reference.push_back(t.Wall);
+            if (method == nq::CountMethod::Constellations) {
+                reference.push_back(t.Wall);
+                referenceCpu.push_back(t.Cpu);
+            }
             std::printf("cli_count n=%d jobs=%d method=%s seconds=%.3f", n, jobs, name, t.Wall);
             if (j < reference.size()) std::printf(" ratio_to_constellations=%.3f", t.Wall / reference[j]);
             std::printf(" peak_mb=%.0f", PeakMegabytes());
             if (jobs == 1) std::printf(" cpu_seconds=%.3f", t.Cpu);
+            if (jobs == 1 && j < referenceCpu.size())
+                std::printf(" cpu_ratio_to_constellations=%.3f", t.Cpu / referenceCpu[j]);
             std::printf("\n");
             std::fflush(stdout);
         }
