@@ -1,5 +1,5 @@
 # Builds the Debian package into a scratch folder, unpacks it there and checks its files and the library
-# dependencies it declares. Run as: cmake -DBUILD_DIR=... -DSCRATCH=... -P deb_check.cmake
+# dependencies it declares. Run as: cmake -DBUILD_DIR=... -DSCRATCH=... -DAPP_ID=... -P deb_check.cmake
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE "${SCRATCH}")
 file(MAKE_DIRECTORY "${SCRATCH}")
@@ -17,7 +17,7 @@ execute_process(COMMAND dpkg-deb -x "${debs}" "${SCRATCH}/root" RESULT_VARIABLE 
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "dpkg-deb -x failed")
 endif()
-foreach(path usr/bin/nqueens usr/share/applications/nqueens.desktop usr/share/icons/hicolor/scalable/apps/nqueens.svg
+foreach(path usr/bin/nqueens usr/share/applications/${APP_ID}.desktop usr/share/icons/hicolor/scalable/apps/nqueens.svg
              usr/share/icons/hicolor/64x64/apps/nqueens.png)
   if(NOT EXISTS "${SCRATCH}/root/${path}")
     message(FATAL_ERROR "not in the package: ${path}")
