@@ -1,6 +1,6 @@
 # Builds the Debian package into a scratch folder, unpacks it there and checks its files, the library
-# dependencies it declares, that its version is the program's, and that lintian passes it without an error or
-# a warning.
+# dependencies it declares, that its version is the program's, that lintian passes it without an error or a
+# warning, and that AppStream finds the installed tree's metadata valid.
 # Run as: cmake -DBUILD_DIR=... -DSCRATCH=... -DAPP_ID=... -P deb_check.cmake
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE "${SCRATCH}")
@@ -19,7 +19,7 @@ execute_process(COMMAND dpkg-deb -x "${debs}" "${SCRATCH}/root" RESULT_VARIABLE 
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "dpkg-deb -x failed")
 endif()
-foreach(path usr/bin/nqueens usr/share/applications/${APP_ID}.desktop
+foreach(path usr/bin/nqueens usr/share/applications/${APP_ID}.desktop usr/share/metainfo/${APP_ID}.metainfo.xml
              usr/share/icons/hicolor/scalable/apps/nqueens.svg usr/share/icons/hicolor/64x64/apps/nqueens.png
              usr/share/man/man1/nqueens.1.gz
              usr/share/doc/nqueens/copyright usr/share/doc/nqueens/changelog.Debian.gz)
@@ -46,5 +46,10 @@ execute_process(COMMAND lintian --allow-root --fail-on error,warning "${debs}" R
                 OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(NOT result EQUAL 0 OR output MATCHES "(^|\n)[EW]: ")
   message(FATAL_ERROR "lintian (status ${result}):\n${output}")
+endif()
+execute_process(COMMAND appstreamcli validate-tree --no-net --pedantic --strict "${SCRATCH}/root"
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "appstreamcli validate-tree (status ${result}):\n${output}")
 endif()
 file(REMOVE_RECURSE "${SCRATCH}")

@@ -1,5 +1,5 @@
-# Installs the build into a fresh temporary prefix and checks that the program, its desktop entry, icons and
-# manual page land where desktops and man look for them.
+# Installs the build into a fresh temporary prefix and checks that the program, its desktop entry, metainfo,
+# icons and manual page land where desktops, software centres and man look for them.
 # Run as: cmake -DBUILD_DIR=... -DPREFIX=... -DAPP_ID=... -P install_check.cmake
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE "${PREFIX}")
@@ -8,7 +8,7 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "install failed: ${result}")
 endif()
-foreach(path bin/nqueens share/applications/${APP_ID}.desktop
+foreach(path bin/nqueens share/applications/${APP_ID}.desktop share/metainfo/${APP_ID}.metainfo.xml
              share/icons/hicolor/scalable/apps/nqueens.svg share/icons/hicolor/64x64/apps/nqueens.png
              share/man/man1/nqueens.1.gz)
   if(NOT EXISTS "${PREFIX}/${path}")
