@@ -21,7 +21,7 @@ if(NOT result EQUAL 0)
 endif()
 foreach(path usr/bin/nqueens usr/share/applications/${APP_ID}.desktop usr/share/metainfo/${APP_ID}.metainfo.xml
              usr/share/icons/hicolor/scalable/apps/nqueens.svg usr/share/icons/hicolor/64x64/apps/nqueens.png
-             usr/share/man/man1/nqueens.1.gz
+             usr/share/man/man1/nqueens.1.gz usr/share/bash-completion/completions/nqueens
              usr/share/doc/nqueens/copyright usr/share/doc/nqueens/changelog.Debian.gz)
   if(NOT EXISTS "${SCRATCH}/root/${path}")
     message(FATAL_ERROR "not in the package: ${path}")

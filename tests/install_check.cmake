@@ -1,5 +1,5 @@
 # Installs the build into a fresh temporary prefix and checks that the program, its desktop entry, metainfo,
-# icons and manual page land where desktops, software centres and man look for them.
+# icons, manual page and completion land where desktops, man and bash look for them.
 # Run as: cmake -DBUILD_DIR=... -DPREFIX=... -DAPP_ID=... -P install_check.cmake
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE "${PREFIX}")
@@ -10,7 +10,7 @@ if(NOT result EQUAL 0)
 endif()
 foreach(path bin/nqueens share/applications/${APP_ID}.desktop share/metainfo/${APP_ID}.metainfo.xml
              share/icons/hicolor/scalable/apps/nqueens.svg share/icons/hicolor/64x64/apps/nqueens.png
-             share/man/man1/nqueens.1.gz)
+             share/man/man1/nqueens.1.gz share/bash-completion/completions/nqueens)
   if(NOT EXISTS "${PREFIX}/${path}")
     message(FATAL_ERROR "not installed: ${path}")
   endif()
