@@ -73,7 +73,7 @@ void ForEachSolution(const Problem& p, OnSolution&& onSolution) {
     for (;;) {
         if (b.SearchColumn == n + 1) {
             if (!onSolution(static_cast<const Board&>(b))) return;
-            b.SearchColumn = n;  // as the run loop does after a solution
+            b.GoOnFromSolution();
         }
         b.SearchStep();
         if (b.SearchFinished == 1) return;

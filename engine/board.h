@@ -9,7 +9,28 @@
 
 namespace nq {
 
-inline constexpr std::int32_t kMaxBoardSize = 32;
+// The largest board any part of the program accepts.
+inline constexpr int kMaxN = 32;
+
+// Every search in the program, the one-step search here and the counting kernels, holds a set of rows of one
+// column as a 64-bit word with row r (1..n) as bit r - 1; the constellation kernel keeps the same bits in 32.
+// A queen's rising diagonal reaches row r + d in the column d to its right, its falling one row r - d: bits
+// shifted up and down by the distance. ColumnFrame holds that rule once.
+struct ColumnFrame {
+    std::uint64_t Held = 0;  // the rows of the queens to the left
+    std::uint64_t Up = 0;  // this column's rows on a rising diagonal of one of them (bits above n may be set)
+    std::uint64_t Down = 0;  // this column's rows on a falling diagonal of one of them
+
+    // The rows of this column no queen to the left takes, of `board` (rows 1..n) less `blocked`.
+    std::uint64_t Open(std::uint64_t board, std::uint64_t blocked) const {
+        return board & ~(Held | Up | Down | blocked);
+    }
+    // The frame of the column `gap` (>= 1) columns on, after a queen on the row `bit` of this one.
+    ColumnFrame After(std::uint64_t bit, std::ptrdiff_t gap) const {
+        return {Held | bit, (Up | bit) << gap, (Down | bit) >> gap};
+    }
+    friend bool operator==(const ColumnFrame&, const ColumnFrame&) = default;
+};
 
 // Columns and rows are numbered 1..n (n = BoardSize, 1..32 while a search runs). Every array keeps index 0
 // unused, so that a column, row or diagonal number is its own index. The sizes exceed what n = 32 needs (33
@@ -63,6 +84,15 @@ class Board {
     // on the first empty free column or (after a solution) on n, SearchFinished = 0.
     void SearchStep();
 
+    // The first column at or after `from` (1..n + 1) that holds no fixed queen; n + 1 when there is none.
+    // Where a search sets off from, and where a step lands after a queen.
+    std::int32_t FirstFreeColumn(std::int32_t from = 1) const;
+
+    // Goes on from the solution under the cursor (SearchColumn == n + 1): the cursor goes back to column n,
+    // so that the next step moves that column's queen down or backtracks. The solution is the caller's to
+    // count first.
+    void GoOnFromSolution() { SearchColumn = BoardSize; }
+
     // The step that leaves the subtree below the queen of `column` once every placement in it has been
     // tried: the free columns to its right are emptied and the search goes on as its step would after the
     // last node of that subtree (that queen moves down, or the search backtracks further or ends). The
@@ -79,20 +109,17 @@ class Board {
     friend bool operator==(const Board&, const Board&) = default;
 
   private:
-    // What the search keeps beside the arrays, as sets of rows (row r is bit r - 1), much as the classic
-    // recursion keeps its masks in its stack frames:
-    //  - frameRows[c], frameUp[c], frameDown[c], for each free column c up to the cursor (n + 1 included):
-    //    the rows held by the free columns' queens left of c, and the rows of column c on a diagonal rising
-    //    or falling from one of them (frameUp may hold bits above n);
+    // What the search keeps beside the arrays, as sets of rows, much as the classic recursion keeps its
+    // masks in its stack frames:
+    //  - frame[c], for each free column c up to the cursor (n + 1 included): what the free columns' queens
+    //    left of c leave to it;
     //  - fixedBlock[c], for every column: the rows of column c that the fixed queens hold or attack;
     //  - untried[c], for a free column holding a queen: its open rows below that queen, so that a backtrack
     //    into c needs no recount; for the empty free column under the cursor: all its open rows;
     //  - board: rows 1..n.
     // All of it is rebuilt from the arrays when known_ is false, which every public writer sets.
     struct SearchBits {
-        std::array<std::uint64_t, kColumnSlots> frameRows{};
-        std::array<std::uint64_t, kColumnSlots> frameUp{};
-        std::array<std::uint64_t, kColumnSlots> frameDown{};
+        std::array<ColumnFrame, kColumnSlots> frame{};
         std::array<std::uint64_t, kColumnSlots> fixedBlock{};
         std::array<std::uint64_t, kColumnSlots> untried{};
         std::uint64_t board = 0;
@@ -126,6 +153,13 @@ inline void Board::Vacate(std::ptrdiff_t c, std::ptrdiff_t r) {
     DiagDiff[BoardSize + c - r] = 0;
 }
 
+inline std::int32_t Board::FirstFreeColumn(std::int32_t from) const {
+    std::int32_t c = from;
+    while (c <= BoardSize && FixedColumn[c] == 1)
+        ++c;
+    return c;
+}
+
 inline void Board::FinishAtFirstColumn(std::ptrdiff_t row) {
     SearchColumn = 1;
     PreviousRow = static_cast<std::int32_t>(row);
@@ -137,9 +171,6 @@ inline void Board::PlaceLowest(std::ptrdiff_t c, std::ptrdiff_t leaving, std::ui
     const std::ptrdiff_t n = BoardSize;
     const std::uint64_t bit = open & (~open + 1);
     const std::ptrdiff_t r = 1 + static_cast<std::ptrdiff_t>(std::countr_zero(open));
-    const std::uint64_t rows = bits_.frameRows[c] | bit;
-    const std::uint64_t up = bits_.frameUp[c] | bit;
-    const std::uint64_t down = bits_.frameDown[c] | bit;
     bits_.untried[c] = open ^ bit;
     RowFree[r] = 0;
     DiagSum[c + r] = 1;
@@ -148,18 +179,12 @@ inline void Board::PlaceLowest(std::ptrdiff_t c, std::ptrdiff_t leaving, std::ui
     PreviousRow = static_cast<std::int32_t>(leaving);
     CandidateRow = static_cast<std::int32_t>(r);
     std::ptrdiff_t next = c + 1;
-    if (FixedColumn[next] == 1) [[unlikely]] {
-        while (next <= n && FixedColumn[next] == 1)
-            ++next;
-    }
+    if (FixedColumn[next] == 1) [[unlikely]]
+        next = FirstFreeColumn(static_cast<std::int32_t>(next));
     // The next free column's frame: this queen joins, and the diagonals travel the columns in between.
-    const std::ptrdiff_t gap = next - c;
-    const std::uint64_t nextUp = up << gap;
-    const std::uint64_t nextDown = down >> gap;
-    bits_.frameRows[next] = rows;
-    bits_.frameUp[next] = nextUp;
-    bits_.frameDown[next] = nextDown;
-    bits_.untried[next] = bits_.board & ~(rows | nextUp | nextDown | bits_.fixedBlock[next]);
+    const ColumnFrame frame = bits_.frame[c].After(bit, next - c);
+    bits_.frame[next] = frame;
+    bits_.untried[next] = frame.Open(bits_.board, bits_.fixedBlock[next]);
     SearchColumn = static_cast<std::int32_t>(next);
 }
 

@@ -31,9 +31,7 @@ void SetUpBoard(Board& board, const Problem& problem) {
         board.FixedColumn[q.Column] = 1;
         board.Mark(q.Column, q.Row);
     }
-    board.SearchColumn = 1;
-    while (board.SearchColumn <= n && board.FixedColumn[board.SearchColumn] == 1)
-        ++board.SearchColumn;
+    board.SearchColumn = board.FirstFreeColumn();
 }
 
 }  // namespace nq

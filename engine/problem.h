@@ -10,9 +10,6 @@
 
 namespace nq {
 
-// The largest board any part of the program accepts.
-inline constexpr int kMaxN = kMaxBoardSize;
-
 struct Queen {
     int Column = 0;  // 1..n
     int Row = 0;     // 1..n

@@ -45,7 +45,7 @@ std::string Count(std::int64_t solutions) {
 // free, no fixed column; any test that reads an n frees a row or fixes a column).
 bool NoBoardAccepted(const Form1& form) {
     const std::int32_t n = form.BoardSize;
-    if (n < 1 || n > kMaxBoardSize) return true;
+    if (n < 1 || n > kMaxN) return true;
     if (form.Running() || form.Text2.Text != kStateTestInput) return false;
     for (std::int32_t k = 1; k <= n; ++k) {
         if (form.RowFree[k] != 0 || form.FixedColumn[k] != 0) return false;
@@ -67,7 +67,7 @@ std::string ColumnsWhere(std::int32_t n, const char* what, Has has) {
 
 double ProgressEstimate::ShareOf(const Board& board) {
     const std::int32_t n = board.BoardSize;
-    if (n < 1 || n > kMaxBoardSize) return 0.0;
+    if (n < 1 || n > kMaxN) return 0.0;
     const std::uint64_t all = (std::uint64_t{1} << n) - 1;
     auto bit = [](std::int32_t row) { return std::uint64_t{1} << (row - 1); };
     // The rows the search may try in column c are free of the queens to its left and of every fixed queen:

@@ -34,14 +34,8 @@ void Form1::Command2_Click() {
     EntryText = state;
     if (state == kStateStartComputation) {
         SolutionCount = 0;
-        SearchColumn = BoardSize + 1;
-        const std::int32_t n = BoardSize;
-        for (LoopColumn = 1; LoopColumn <= n; ++LoopColumn) {
-            if (FixedColumn[LoopColumn] == 0) {
-                SearchColumn = LoopColumn;
-                break;
-            }
-        }
+        SearchColumn = FirstFreeColumn();
+        LoopColumn = SearchColumn;  // where the procedure's own search for it would leave its counter
         Command2.Enabled = false;
         Command3.Enabled = true;
         RunSearch();

@@ -85,7 +85,7 @@ void Form1::RunPassesUntilPump() {
         if (SearchColumn == n + 1) [[unlikely]] {
             if (stopAtSolution) break;
             ++SolutionCount;
-            SearchColumn = n;  // go on from this solution: the next step moves column n's queen or backtracks
+            GoOnFromSolution();
             SearchStep();
             // A second step in the same pass, unless the first completed a placement, entered a subtree
             // counted ahead (the next pass looks at it) or ended the search.
@@ -139,7 +139,7 @@ void Form1::RunStep() {
             ShowPosition();
             return;
         }
-        SearchColumn = n;
+        GoOnFromSolution();
         steps = 2;
     }
     for (; steps > 0 && SearchColumn != n + 1 && SearchFinished == 0; --steps)

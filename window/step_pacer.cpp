@@ -19,12 +19,12 @@ bool SamePosition(const Board& a, const Board& b) {
 // when `after` is not reached so (then nothing is drawn).
 int StepsOfPass(const Board& before, const Board& after, std::array<Board, 2>& out) {
     const std::int32_t n = before.BoardSize;
-    if (n < 1 || n > kMaxBoardSize || after.BoardSize != n) return -1;
+    if (n < 1 || n > kMaxN || after.BoardSize != n) return -1;
     Board board = before;
     for (int k = 0;; ++k) {
         if (SamePosition(board, after)) return k;
         if (k == 2 || board.SearchFinished == 1 || board.BreakRequested == 1) return -1;
-        if (board.SearchColumn == n + 1) board.SearchColumn = n;  // counted: the search goes on from it
+        if (board.SearchColumn == n + 1) board.GoOnFromSolution();  // counted: the search goes on from it
         board.SearchStep();
         out[static_cast<std::size_t>(k)] = board;
     }

@@ -41,7 +41,7 @@ void Form1::PrepareTest() {
 
 void Form1::Command1_Click() {
     const std::int32_t n = ReadNumber(Text1.Text);
-    if (n < 1 || n > kMaxBoardSize) {
+    if (n < 1 || n > kMaxN) {
         // BoardSize keeps the last accepted n: a rejected value must never reach a search.
         platform_.MessageBox("incorrect input for n", kTestTitle, kStyleInformation);
         return;

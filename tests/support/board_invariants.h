@@ -44,7 +44,7 @@ inline std::string CheckBoardInvariants(const Board& b, const FixedSet& fixed,
                                         InvariantOptions options = {}) {
     using detail::At;
     const int n = b.BoardSize;
-    if (n < 1 || n > kMaxBoardSize) return "BoardSize " + std::to_string(n) + " outside 1..32";
+    if (n < 1 || n > kMaxN) return "BoardSize " + std::to_string(n) + " outside 1..32";
     const int cursor = b.SearchColumn;
     if (cursor < 0 || cursor > n + 1) return "SearchColumn " + std::to_string(cursor) + " outside 0..n+1";
     if (cursor == 0 && !options.SearchEnded) return "SearchColumn 0 while the search goes on";

@@ -315,7 +315,7 @@ inline std::string CheckControlStates(const Form1& f) {
 // Every scalar field in its range.
 inline std::string CheckFieldRanges(const Form1& f) {
     auto flag = [](std::int32_t v) { return v == 0 || v == 1; };
-    if (f.BoardSize < 0 || f.BoardSize > kMaxBoardSize) return "BoardSize " + std::to_string(f.BoardSize);
+    if (f.BoardSize < 0 || f.BoardSize > kMaxN) return "BoardSize " + std::to_string(f.BoardSize);
     if (!flag(f.SearchFinished) || !flag(f.BreakRequested) || !flag(f.StopRun))
         return "a flag is neither 0 nor 1";
     if (f.StepCounter < 0 || f.StepCounter > 100) return "StepCounter " + std::to_string(f.StepCounter);
@@ -383,7 +383,7 @@ inline TestPrediction PredictTest(const Form1& f) {
     for (int i = 0; i < kBoxesPerRow; ++i)
         p.EntriesAfter[i] = f.Text7[i].Text;
     const std::int32_t n = ReferenceReadNumber(f.Text1.Text);
-    if (n < 1 || n > kMaxBoardSize) return p;
+    if (n < 1 || n > kMaxN) return p;
     p.NAccepted = true;
     p.N = n;
     for (int c = 1; c <= kBoxesPerRow; ++c) {

@@ -216,7 +216,7 @@ TEST_P(InState, ResetAnsweredYesGivesTheIdleState) {
     EXPECT_EQ(w.form.BoardSize, before.Fields.BoardSize);
     EXPECT_EQ(w.form.SearchColumn, before.Fields.SearchColumn);
     // The cleared board stays cleared: every row not free, so no queen can be placed until the next test.
-    for (int r = 1; r <= kMaxBoardSize; ++r)
+    for (int r = 1; r <= kMaxN; ++r)
         EXPECT_EQ(w.form.RowFree[r], 0) << "row " << r;
 
     // A new test and search then behave as in a fresh window: the old board leaves nothing behind.
