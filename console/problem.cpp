@@ -37,17 +37,6 @@ std::int64_t ReadWholeNumber(std::string_view text, std::int64_t min, std::int64
     return value;
 }
 
-std::string QueensText(const std::vector<Queen>& queens) {
-    std::string s;
-    for (const Queen& q : queens) {
-        if (!s.empty()) s += ',';
-        s.append(std::to_string(q.Column));
-        s.push_back(':');
-        s.append(std::to_string(q.Row));
-    }
-    return s;
-}
-
 ProblemOrError ReadProblem(std::string_view nText, std::string_view fixedText) {
     ProblemOrError out;
     const std::int64_t n = ReadWholeNumber(nText, 1, kMaxN);

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <thread>
 
+#include "count/durable_file.h"
 #include "count/save_file.h"
 
 namespace nq {
