@@ -1,5 +1,6 @@
 # bash completion for nqueens: the commands, each command's options (those not given yet), file names after
-# --save. Installed as share/bash-completion/completions/nqueens; uses bash-completion's helpers.
+# --save, the two methods after --method. Installed as share/bash-completion/completions/nqueens; uses
+# bash-completion's helpers.
 
 _nqueens() {
     local cur prev words cword split
@@ -20,7 +21,11 @@ _nqueens() {
             _filedir
             return
             ;;
-        --fixed | --jobs | --limit | --depth)
+        --method)
+            COMPREPLY=($(compgen -W "constellations quadrants" -- "$cur"))
+            return
+            ;;
+        --fixed | --jobs | --limit | --depth | --part)
             return # a number or a list of queens: nothing to offer
             ;;
     esac
@@ -28,7 +33,7 @@ _nqueens() {
 
     local options
     case $command in
-        count) options="--fixed --jobs --save --unique --help" ;;
+        count) options="--fixed --jobs --method --part --save --unique --help" ;;
         list) options="--fixed --limit --help" ;;
         first) options="--fixed --help" ;;
         split) options="--depth --fixed --help" ;;
