@@ -138,7 +138,7 @@ KeyLayout CrossingLayout(int n) {
     return k;
 }
 
-// 64 bits of each of kBlockKeys keys.
+// One bit of each of kBlockKeys keys; the join's tables are stored as rows of these.
 struct alignas(64) BlockWords {
     std::array<std::uint64_t, kBlockWords> W;
 };

@@ -4,8 +4,8 @@
 // Even n = 2h: the east half (the h right columns) holds h queens on a set E of rows, the west half the
 // others. A half's placements pair a northern and a southern quarter placement from the table; a solution
 // is an east and a west placement of the same E whose crossing diagonals are disjoint, counted bit-sliced
-// over blocks of 256 keys. Odd n = 2h + 1: the queens of the middle row and column are placed first, then
-// the rest is joined as above. Symmetry: only one E per orbit under the north-south and east-west flips
+// over blocks of up to 512 keys. Odd n = 2h + 1: the queens of the middle row and column are placed first,
+// then the rest is joined as above. Symmetry: only one E per orbit under the north-south and east-west flips
 // (odd n: one pair of middle queens per orbit under all eight symmetries) is joined, with its orbit's size
 // as weight. Rows and columns are 0-based inside this method.
 #pragma once
