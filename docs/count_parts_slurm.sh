@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A Slurm job array that counts a whole board in M parts, part K in array task K, each on all the cores Slurm
 # gives it and with a save file of its own, so that a task requeued after a failure goes on where it stopped:
 #   sbatch --array=1-64 count_parts_slurm.sh 21 64

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The quadrant counter: the quarter-board table, the row sets E and their weights, the halves of one E and
 // their bit-sliced join, and the small search for the solutions a rotation keeps.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting the solutions of a whole board (no fixed queens) by quadrants: quarter-board placements from one
 // table, the two halves of a row split joined where their crossing diagonals are disjoint.
 //

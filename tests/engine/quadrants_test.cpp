@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The quadrant counter against the known sequences and the constellation counter, its stop flag, and the
 // search for the solutions a rotation keeps against the oracle's enumeration.
 #include <gtest/gtest.h>
