@@ -134,10 +134,6 @@ double FastForward::Share(const Board& board) const {
 
 // ---- Form1's side.
 
-Form1::Form1(Platform& platform) : platform_(platform) {}
-
-Form1::~Form1() = default;
-
 void Form1::CountOnCores(int workers) {
     if (workers <= 0) {
         fast_.reset();
