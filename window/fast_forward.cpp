@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "count/counting.h"
-#include "window/board_picture.h"
 #include "window/form1.h"
+#include "window/progress_estimate.h"
 
 namespace nq {
 

@@ -11,6 +11,7 @@
 #include "support/search_driver.h"
 #include "support/window_script.h"
 #include "window/board_picture.h"
+#include "window/progress_estimate.h"
 
 namespace nq {
 namespace {
