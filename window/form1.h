@@ -17,6 +17,7 @@ namespace nq {
 
 class StepPacer;
 class FastForward;
+struct PassSteps;
 
 inline constexpr int kBoxesPerRow = 32;
 
@@ -68,7 +69,9 @@ class Form1 : public Board {
     void ConfirmReset();
     void PrepareTest();
     void RunSearch();
-    void RunStep();
+    // One pass of the run loop. `record` (nullptr: none) is given the board after each search step the pass
+    // makes, for the pacer.
+    void RunStep(PassSteps* record = nullptr);
     void ShowPosition();
     void ClearPosition();
 

@@ -61,9 +61,10 @@ bool Form1::Paced() const {
 // event loop) is the pacer's.
 bool Form1::PacedPass(std::uint64_t generation) {
     const Board before = *this;
+    PassSteps steps;
     ++StepCounter;
-    RunStep();
-    pacer_->AfterPass(before, *this, platform_);
+    RunStep(&steps);
+    pacer_->AfterPass(before, steps, *this, platform_);
     if (boardGeneration_ != generation) {
         running_ = false;
         return false;
@@ -117,7 +118,7 @@ void Form1::RunPassesUntilPump() {
     }
 }
 
-void Form1::RunStep() {
+void Form1::RunStep(PassSteps* record) {
     const std::int32_t n = BoardSize;
     if (BreakRequested == 1) {
         StopRun = 1;
@@ -142,8 +143,10 @@ void Form1::RunStep() {
         GoOnFromSolution();
         steps = 2;
     }
-    for (; steps > 0 && SearchColumn != n + 1 && SearchFinished == 0; --steps)
+    for (; steps > 0 && SearchColumn != n + 1 && SearchFinished == 0; --steps) {
         SearchStep();
+        if (record != nullptr) record->Add(*this);
+    }
     if (SearchFinished == 1) EndSearch();
 }
 
