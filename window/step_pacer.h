@@ -1,8 +1,8 @@
 // Watching a search: at a slow speed the run loop hands every pass to the pacer with the boards its search
 // steps left, and the pacer makes each step in turn the frame the board window draws and waits in the
-// window's event loop until that step's time is up. "Step" runs one pass through the window's own handlers. The pacer
-// changes when passes happen, never which: the board is only read, and handlers are only clicked as a user
-// would click them.
+// window's event loop until that step's time is up. "Step" runs one pass through the window's own handlers.
+// The pacer changes when passes happen, never which: the board is only read, and handlers are only clicked as
+// a user would click them.
 #pragma once
 
 #include <array>
@@ -42,7 +42,7 @@ struct StepFrame {
 };
 
 // What one paced pass of the run loop did: the board after each of its search steps, in order. At most two
-// (a solution counted first, then the steps that go on from it); none at a break or at a solution it stops at.
+// (a solution counted first, then the steps that go on from it); none at a break or at a solution it stops.
 struct PassSteps {
     std::array<Board, 2> After{};
     int Count = 0;
@@ -74,9 +74,10 @@ class StepPacer {
     bool Step(Form1& form);
 
     // For the run loop, after each pass while Pacing(): `before` is the board as the pass found it, `steps`
-    // what its search steps left, `form` the window after it. Draws each step of the pass and, at a slow speed while the run goes on, waits in
-    // the event loop for that step's time; stops waiting as soon as a handler breaks, stops or rebuilds the
-    // run, the speed changes or the board window closes. During a Step it clicks "break" instead.
+    // what its search steps left, `form` the window after it. Draws each step of the pass and, at a slow
+    // speed while the run goes on, waits in the event loop for that step's time; stops waiting as soon as a
+    // handler breaks, stops or rebuilds the run, the speed changes or the board window closes. During a Step
+    // it clicks "break" instead.
     void AfterPass(const Board& before, const PassSteps& steps, Form1& form, Platform& platform);
 
     // The step last drawn; Kind None before any.
