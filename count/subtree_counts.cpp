@@ -224,7 +224,7 @@ std::optional<std::uint64_t> SubtreeCounts::Finished(const SubtreePrefix& prefix
     return count;
 }
 
-void SubtreeCounts::CountRow(int row) {
+void SubtreeCounts::LetThroughMirroredRow(int row) {
     std::size_t tasks = 0;
     {
         const std::lock_guard lock(mutex_);

@@ -83,7 +83,8 @@ bool FastForward::AtEntry(Board& board) {
                 inSubtree_ = false;
                 return true;
             }
-            counts_.CountRow(row);  // its mirror image went uncounted: the workers count this row too
+            // Its mirror image went uncounted: the workers count this row too.
+            counts_.LetThroughMirroredRow(row);
         }
     }
     continuous_ = true;
@@ -154,7 +155,7 @@ void Form1::NewGeneration() {
 std::int32_t Form1::WatchedColumn(bool stopAtSolution) {
     if (fast_ == nullptr) return -1;
     if (stopAtSolution) {
-        fast_->Gap();
+        fast_->EntriesMayHaveGoneUnseen();
         return -1;
     }
     return fast_->Prepare(*this, boardGeneration_);

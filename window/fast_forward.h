@@ -21,8 +21,8 @@ class FastForward {
     // sets the workers off from the board's position. Returns the column whose empty cursor marks the entry
     // of a subtree, or -1 when this search is not counted ahead (too small a board, or it has ended).
     std::int32_t Prepare(const Board& board, std::uint64_t generation);
-    // Passes went by one at a time (the box checked): entries may have gone unseen.
-    void Gap() { continuous_ = false; }
+    // Passes went by one at a time (the box checked), without AtEntry: entries may have gone unseen.
+    void EntriesMayHaveGoneUnseen() { continuous_ = false; }
     // The search is gone or has ended: the workers stop and every count is forgotten.
     void End();
 
