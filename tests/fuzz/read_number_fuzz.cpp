@@ -10,6 +10,7 @@
 #include <string>
 
 #include "support/monkey.h"
+#include "support/reference_reading.h"
 #include "window/read_number.h"
 
 namespace {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/monkey.h"
+#include "support/reference_reading.h"
 #include "window/read_number.h"
 
 namespace nq::testing {
