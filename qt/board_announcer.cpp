@@ -2,8 +2,11 @@
 #include "qt/board_announcer.h"
 
 #include <QAccessible>
+#include <QAccessibleTableModelChangeEvent>
+#include <QObject>
 #include <QWidget>
 #include <algorithm>
+#include <array>
 
 namespace nq {
 

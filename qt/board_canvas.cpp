@@ -2,16 +2,33 @@
 #include "qt/board_canvas.h"
 
 #include <QAccessible>
+#include <QAccessibleEvent>
+#include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintDevice>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
+#include <QPen>
+#include <QRect>
+#include <QRegion>
+#include <QSizeF>
+#include <QSizePolicy>
+#include <QString>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <initializer_list>
 
 #include "qt/readable_ink.h"
+#include "window/design.h"
+#include "window/form1.h"
+#include "window/step_pacer.h"
 
 namespace nq {
 namespace {

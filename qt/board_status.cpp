@@ -1,6 +1,8 @@
 // The status line's focus and size.
 #include "qt/board_status.h"
 
+#include <QFontMetrics>
+
 namespace nq {
 
 BoardStatus::BoardStatus(QWidget* parent) : QLabel(parent) {

@@ -4,6 +4,7 @@
 // reads it.
 #pragma once
 
+#include <QString>
 #include <QTimer>
 #include <QWidget>
 #include <memory>

@@ -1,10 +1,13 @@
 // The launcher-entry signal over the session bus.
 #include "qt/launcher_progress.h"
 
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QFileInfo>
+#include <QMap>
+#include <QString>
 #include <QVariantMap>
 
 namespace nq {

@@ -10,7 +10,12 @@
 #include <QSaveFile>
 #include <QSettings>
 #ifdef NQ_HAVE_SVG
+#include <QByteArray>
+#include <QIODevice>
+#include <QPoint>
+#include <QRect>
 #include <QSvgGenerator>
+#include <QVariant>
 #endif
 
 #include "qt/board_canvas.h"

@@ -2,6 +2,8 @@
 #include "qt/plain_progress_bar.h"
 
 #include <QPainter>
+#include <QPalette>
+#include <QRect>
 #include <algorithm>
 #include <cmath>
 

@@ -2,6 +2,7 @@
 #include "qt/qt_platform.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QString>
 #include <QTimer>

@@ -7,18 +7,29 @@
 #include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QColor>
+#include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QObject>
 #include <QPalette>
 #include <QPushButton>
+#include <QRect>
+#include <QSize>
+#include <QString>
 #include <QStyle>
 #include <algorithm>
+#include <cstdint>
+#include <initializer_list>
 #include <limits>
+#include <optional>
+#include <string>
 
 #include "qt/qt_platform.h"
+#include "window/controls.h"
 
 namespace nq {
 

@@ -5,13 +5,19 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHideEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
 #include <QShowEvent>
+#include <QString>
+#include <QVariant>
 #include <algorithm>
+#include <cstddef>
+#include <initializer_list>
 
 #include "qt/qt_view.h"
+#include "window/form1.h"
 
 namespace nq {
 namespace {

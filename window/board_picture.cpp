@@ -1,14 +1,13 @@
 // What the board window shows in each state of the window.
 #include "window/board_picture.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #include "engine/duration.h"
 #include "engine/problem.h"
+#include "window/controls.h"
 #include "window/read_number.h"
 
 namespace nq {

@@ -1,4 +1,9 @@
 // The run commands: "start/continue", "break", "next solution", and the check box "stop at next solution".
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "window/controls.h"
 #include "window/form1.h"
 
 namespace nq {

@@ -3,9 +3,16 @@
 #include "window/fast_forward.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
-#include "count/counting.h"
+#include "engine/problem.h"
+#include "engine/search_tree.h"
+#include "window/controls.h"
 #include "window/form1.h"
 #include "window/progress_estimate.h"
 

@@ -3,6 +3,7 @@
 #include "window/progress_estimate.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <vector>

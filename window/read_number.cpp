@@ -2,6 +2,7 @@
 // can tip a half.
 #include "window/read_number.h"
 
+#include <cstddef>
 #include <limits>
 #include <string>
 

@@ -2,8 +2,15 @@
 // placements into counted solutions and stops at a break, at a solution (when asked to) or at the end. While
 // a search is watched, every pass goes through the pacer's hook (PacedPass); otherwise, while worker threads
 // count ahead, a counted subtree is passed over in one pass (fast_forward.cpp).
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/board.h"
+#include "window/controls.h"
 #include "window/fast_forward.h"
 #include "window/form1.h"
+#include "window/platform.h"
 #include "window/step_pacer.h"
 
 namespace nq {

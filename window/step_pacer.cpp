@@ -2,6 +2,10 @@
 #include "window/step_pacer.h"
 
 #include <algorithm>
+#include <string>
+
+#include "window/controls.h"
+#include "window/design.h"
 
 namespace nq {
 
