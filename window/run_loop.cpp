@@ -64,8 +64,8 @@ bool Form1::Paced() const {
     return pacer_ != nullptr && pacer_->Pacing();
 }
 
-// Watching: the same pass as at full speed; only what comes after it (the drawing of its steps, a wait in the
-// event loop) is the pacer's.
+// Watching: the same pass as at full speed, which also keeps the board after each of its steps for the pacer;
+// what comes after it (the drawing of those steps, a wait in the event loop) is the pacer's.
 bool Form1::PacedPass(std::uint64_t generation) {
     const Board before = *this;
     PassSteps steps;
