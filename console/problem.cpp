@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdlib>
 #include <initializer_list>
+#include <system_error>
+#include <vector>
 
 namespace nq::console {
 namespace {
@@ -35,17 +37,6 @@ std::int64_t ReadWholeNumber(std::string_view text, std::int64_t min, std::int64
     const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
     if (ec != std::errc() || end != t.data() + t.size() || value < min || value > max) return -1;
     return value;
-}
-
-std::string QueensText(const std::vector<Queen>& queens) {
-    std::string s;
-    for (const Queen& q : queens) {
-        if (!s.empty()) s += ',';
-        s.append(std::to_string(q.Column));
-        s.push_back(':');
-        s.append(std::to_string(q.Row));
-    }
-    return s;
 }
 
 ProblemOrError ReadProblem(std::string_view nText, std::string_view fixedText) {

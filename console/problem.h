@@ -24,7 +24,4 @@ ProblemOrError ReadProblem(std::string_view nText, std::string_view fixedText);
 // A whole number of decimal digits (blanks around allowed) in min..max, or -1 when the text is not one.
 std::int64_t ReadWholeNumber(std::string_view text, std::int64_t min, std::int64_t max);
 
-// "3:5,6:1": the queens in the order given.
-std::string QueensText(const std::vector<Queen>& queens);
-
 }  // namespace nq::console

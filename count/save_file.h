@@ -1,12 +1,11 @@
 // A count's save file: a small text file that holds the problem, the method's version, the finished tasks
-// with their counts and the total so far, closed by a CRC-32 line. Written whole into a temporary file in
-// the same folder and renamed over the old one, so that the file on disk is always a complete one; guarded
-// by a lock file beside it that the operating system releases when its holder dies.
+// with their counts and the total so far, closed by a CRC-32 line; its writer and its strict reader. How it
+// reaches the disk and is guarded is durable_file.h's.
 //
 //   nqueens saved count 1
 //   # run the same count command to go on; each task line: index, solutions, work in microseconds
 //   problem n=18 fixed= unique=no
-//   method eightfold 1
+//   method constellations 1
 //   tasks 8349
 //   finished 2
 //   solutions 5744
@@ -46,26 +45,5 @@ std::string SaveText(const SavedCount& saved);
 // Reads a save file's text. Returns "" and fills `saved`, or says why the text is not a sound save file.
 // Any bytes at all are safe input.
 std::string ReadSaveText(std::string_view text, SavedCount& saved);
-
-// Replaces the file at `path` by `text` atomically (a temporary file in the same folder, flushed to disk,
-// renamed). Returns "" or what went wrong; on failure the old file is untouched and no temporary is left.
-std::string WriteFileAtomically(const std::string& path, const std::string& text);
-
-// The lock of a save file: the file `path`.lock, held with flock while the object lives and removed then.
-class SaveLock {
-  public:
-    enum class Outcome { Held, Busy, Failed };
-    // Takes the lock without waiting. Busy: another process holds it; Failed: the lock file cannot be
-    // created (error tells why).
-    Outcome Acquire(const std::string& path, std::string& error);
-    ~SaveLock();
-    SaveLock() = default;
-    SaveLock(const SaveLock&) = delete;
-    SaveLock& operator=(const SaveLock&) = delete;
-
-  private:
-    int fd_ = -1;
-    std::string lockPath_;
-};
 
 }  // namespace nq

@@ -15,17 +15,13 @@
 #include <optional>
 #include <vector>
 
+#include "count/counting.h"
+#include "engine/prefix_walker.h"
 #include "engine/problem.h"
 #include "engine/search_tree.h"
+#include "engine/stop_poll.h"
 
 namespace nq {
-
-// The rows (1..n) of the first free columns, by free-column index from 0; entries past the depth are 0.
-// Compared lexicographically, which is the order the search reaches them in; a 0 lies below every row.
-using SubtreePrefix = std::array<std::uint8_t, kMaxN>;
-
-// The worker threads the machine offers for counting: all hardware threads, at least 1.
-int HardwareThreads();
 
 // The depth of the first free columns at which the subtrees are cut: enough of them (a few thousand) for an
 // even load, at most 6 columns.
@@ -69,43 +65,10 @@ class SubtreeCounts {
     enum class SlotState : std::uint8_t { Pending, Counting, Done, Dropped };
     struct Slot {
         SubtreePrefix Rows{};
-        std::uint64_t Held = 0, Up = 0,
-                      Down = 0;  // the masks of the next free column, as Subproblem has them
         double Share = 0.0;
         std::atomic<bool> Cancel{false};
         std::uint64_t Count = 0;
         SlotState State = SlotState::Pending;
-    };
-
-    // The placements of the first `depth` free columns in the search's order, one at a time.
-    class Walker {
-      public:
-        void Reset(const SearchLayout* layout, int depth);
-        // Moves to the first placement not below `bound`; false when there is none.
-        bool Seek(const SubtreePrefix& bound);
-        // Moves to the next placement; false when there is none.
-        bool Advance() { return NextFrom(depth_ - 1); }
-        // Moves past every placement with the current first row.
-        bool SkipFirstRow() { return NextFrom(0); }
-        bool Exhausted() const { return exhausted_; }
-        void Fill(Slot& slot) const;
-        const SubtreePrefix& Rows() const { return rows_; }
-
-      private:
-        std::uint64_t Open(int level) const;
-        void Place(int level, std::uint64_t candidates);
-        bool Descend(int from);
-        bool NextFrom(int level);
-
-        const SearchLayout* layout_ = nullptr;
-        int depth_ = 0;
-        int failed_ = 0;  // the level a failed Descend found without a row
-        bool exhausted_ = true;
-        SubtreePrefix rows_{};
-        // Per level: rows still to try, the count of its open rows, the masks it was entered with, its share.
-        std::array<std::uint64_t, kMaxN + 1> untried_{}, held_{}, up_{}, down_{};
-        std::array<int, kMaxN + 1> open_{};
-        std::array<double, kMaxN + 1> share_{};
     };
 
     void DropFrontLocked();
@@ -126,7 +89,7 @@ class SubtreeCounts {
     int depth_ = 0;
     bool mirror_ = false;
     int countRow_ = 0;  // the lower-half row LetThroughMirroredRow let through
-    Walker walker_;
+    PrefixWalker walker_;
     std::deque<std::shared_ptr<Slot>> ahead_;  // in the search's order, from the one it is in or will reach
     std::size_t nextClaim_ = 0;                // ahead_[0..nextClaim_) are claimed by a worker or done
 };

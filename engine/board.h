@@ -12,6 +12,26 @@ namespace nq {
 // The largest board any part of the program accepts.
 inline constexpr int kMaxN = 32;
 
+// Every search in the program, the one-step search here and the counting kernels, holds a set of rows of one
+// column as a 64-bit word with row r (1..n) as bit r - 1; the constellation kernel keeps the same bits in 32.
+// A queen's rising diagonal reaches row r + d in the column d to its right, its falling one row r - d: bits
+// shifted up and down by the distance. ColumnFrame holds that rule once.
+struct ColumnFrame {
+    std::uint64_t Held = 0;  // the rows of the queens to the left
+    std::uint64_t Up = 0;  // this column's rows on a rising diagonal of one of them (bits above n may be set)
+    std::uint64_t Down = 0;  // this column's rows on a falling diagonal of one of them
+
+    // The rows of this column no queen to the left takes, of `board` (rows 1..n) less `blocked`.
+    std::uint64_t Open(std::uint64_t board, std::uint64_t blocked) const {
+        return board & ~(Held | Up | Down | blocked);
+    }
+    // The frame of the column `gap` (>= 1) columns on, after a queen on the row `bit` of this one.
+    ColumnFrame After(std::uint64_t bit, std::ptrdiff_t gap) const {
+        return {Held | bit, (Up | bit) << gap, (Down | bit) >> gap};
+    }
+    friend bool operator==(const ColumnFrame&, const ColumnFrame&) = default;
+};
+
 // Columns and rows are numbered 1..n (n = BoardSize, 1..32 while a search runs). Every array keeps index 0
 // unused, so that a column, row or diagonal number is its own index. The sizes exceed what n = 32 needs (33
 // and 65): clearing always covers indices 1..34 and 1..69.
@@ -89,20 +109,17 @@ class Board {
     friend bool operator==(const Board&, const Board&) = default;
 
   private:
-    // What the search keeps beside the arrays, as sets of rows (row r is bit r - 1), much as the classic
-    // recursion keeps its masks in its stack frames:
-    //  - frameRows[c], frameUp[c], frameDown[c], for each free column c up to the cursor (n + 1 included):
-    //    the rows held by the free columns' queens left of c, and the rows of column c on a diagonal rising
-    //    or falling from one of them (frameUp may hold bits above n);
+    // What the search keeps beside the arrays, as sets of rows, much as the classic recursion keeps its
+    // masks in its stack frames:
+    //  - frame[c], for each free column c up to the cursor (n + 1 included): what the free columns' queens
+    //    left of c leave to it;
     //  - fixedBlock[c], for every column: the rows of column c that the fixed queens hold or attack;
     //  - untried[c], for a free column holding a queen: its open rows below that queen, so that a backtrack
     //    into c needs no recount; for the empty free column under the cursor: all its open rows;
     //  - board: rows 1..n.
     // All of it is rebuilt from the arrays when known_ is false, which every public writer sets.
     struct SearchBits {
-        std::array<std::uint64_t, kColumnSlots> frameRows{};
-        std::array<std::uint64_t, kColumnSlots> frameUp{};
-        std::array<std::uint64_t, kColumnSlots> frameDown{};
+        std::array<ColumnFrame, kColumnSlots> frame{};
         std::array<std::uint64_t, kColumnSlots> fixedBlock{};
         std::array<std::uint64_t, kColumnSlots> untried{};
         std::uint64_t board = 0;
@@ -154,9 +171,6 @@ inline void Board::PlaceLowest(std::ptrdiff_t c, std::ptrdiff_t leaving, std::ui
     const std::ptrdiff_t n = BoardSize;
     const std::uint64_t bit = open & (~open + 1);
     const std::ptrdiff_t r = 1 + static_cast<std::ptrdiff_t>(std::countr_zero(open));
-    const std::uint64_t rows = bits_.frameRows[c] | bit;
-    const std::uint64_t up = bits_.frameUp[c] | bit;
-    const std::uint64_t down = bits_.frameDown[c] | bit;
     bits_.untried[c] = open ^ bit;
     RowFree[r] = 0;
     DiagSum[c + r] = 1;
@@ -168,13 +182,9 @@ inline void Board::PlaceLowest(std::ptrdiff_t c, std::ptrdiff_t leaving, std::ui
     if (FixedColumn[next] == 1) [[unlikely]]
         next = FirstFreeColumn(static_cast<std::int32_t>(next));
     // The next free column's frame: this queen joins, and the diagonals travel the columns in between.
-    const std::ptrdiff_t gap = next - c;
-    const std::uint64_t nextUp = up << gap;
-    const std::uint64_t nextDown = down >> gap;
-    bits_.frameRows[next] = rows;
-    bits_.frameUp[next] = nextUp;
-    bits_.frameDown[next] = nextDown;
-    bits_.untried[next] = bits_.board & ~(rows | nextUp | nextDown | bits_.fixedBlock[next]);
+    const ColumnFrame frame = bits_.frame[c].After(bit, next - c);
+    bits_.frame[next] = frame;
+    bits_.untried[next] = frame.Open(bits_.board, bits_.fixedBlock[next]);
     SearchColumn = static_cast<std::int32_t>(next);
 }
 

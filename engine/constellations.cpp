@@ -1,4 +1,4 @@
-// Start constellations, the work units built on them, and the bitmask search that counts one unit.
+// Start constellations and the work units built on them; the completion kernel counts each unit.
 //
 // Inside this file the board is read along the project's columns: a "line" is a column (0-based, the
 // search's depth axis) and a "pos" is a row (0-based, a bit of the masks). The square is symmetric, so the
@@ -10,6 +10,11 @@
 #include <bit>
 #include <compare>
 #include <stdexcept>
+#include <utility>
+
+#include "engine/board.h"
+#include "engine/completions.h"
+#include "engine/search_tree.h"
 
 namespace nq {
 namespace {
@@ -21,9 +26,6 @@ constexpr int kSmallN = 5;
 // leaves more than kCutAbove free lines (smaller searches are too quick to matter).
 constexpr std::size_t kEnoughUnits = 2000;
 constexpr int kCutAbove = 12;
-// Free lines at the bottom of a search that run without looking at the stop flag: their subtrees hold a
-// few thousand nodes at most.
-constexpr int kUnpolledLines = 10;
 
 struct Square {
     int Line = 0;
@@ -132,129 +134,13 @@ std::vector<BorderClass> BorderClasses(int n) {
     return classes;
 }
 
-std::uint32_t FullMask(int n) {
-    return n == 32 ? ~0u : (1u << n) - 1u;
-}
-
-// ---------------------------------------------------------------------------------------------------
-// The search. Placed queens (fixed and constellation ones) are folded into one mask per free line, the
-// squares they hold or attack there; the search's own queens travel in three shifting masks. A line's
-// Shift is the distance to the next free line, so placed lines are jumped over in one step.
-
-struct LineInfo {
-    std::uint32_t Blocked = 0;
-    std::uint32_t Shift = 0;
-};
-
-struct Prepared {
-    std::array<LineInfo, kMaxN + 1> Lines{};  // the free lines in order
-    int Free = 0;
-    std::uint32_t Mask = 0;
-};
-
-Prepared Prepare(int n, const std::uint8_t* placed, int count) {
-    Prepared p;
-    p.Mask = FullMask(n);
-    std::uint32_t taken = 0;
+// The layout of the search below `placed` ((line, pos) pairs, 0-based): the lines are the columns.
+SearchLayout LayoutOf(int n, const std::uint8_t* placed, int count) {
+    Problem p;
+    p.N = n;
     for (int i = 0; i < count; ++i)
-        taken |= 1u << placed[2 * i];
-    int previous = -1;
-    for (int line = 0; line < n; ++line) {
-        if ((taken >> line) & 1u) continue;
-        std::uint32_t blocked = 0;
-        for (int i = 0; i < count; ++i) {
-            const int qLine = placed[2 * i], qPos = placed[2 * i + 1];
-            const int d = line - qLine;
-            blocked |= 1u << qPos;
-            if (qPos + d >= 0 && qPos + d < n) blocked |= 1u << (qPos + d);
-            if (qPos - d >= 0 && qPos - d < n) blocked |= 1u << (qPos - d);
-        }
-        if (p.Free > 0) p.Lines[p.Free - 1].Shift = static_cast<std::uint32_t>(line - previous);
-        p.Lines[p.Free++].Blocked = blocked | ~p.Mask;  // pos n and beyond: never open
-        previous = line;
-    }
-    return p;
-}
-
-// The search below a line with R free lines left (the line itself included, R >= 2). R is a template
-// argument so that the last levels compile to plain nested loops with no end test, and so that only the
-// big subtrees (R above kUnpolledLines) look at the stop flag.
-template <bool Nodes>
-struct Search {
-    StopPoll* Poll = nullptr;
-    std::uint64_t NodeCount = 0;
-
-    // Completions below line l, whose open squares `open` (non-empty) are given.
-    template <int R>
-    std::uint64_t Below(const LineInfo* l, std::uint32_t ld, std::uint32_t rd, std::uint32_t col,
-                        std::uint32_t open) {
-        const std::uint32_t s = l->Shift;
-        const std::uint32_t b1 = l[1].Blocked;
-        std::uint64_t count = 0;
-        if constexpr (R == 2) {
-            // One pos is left free by the columns; the last queen fits unless a diagonal holds it.
-            while (open != 0) {
-                const std::uint32_t bit = open & (0u - open);
-                open ^= bit;
-                const std::uint32_t fits =
-                    ~(((ld | bit) << s) | ((rd | bit) >> s) | col | bit | b1) != 0 ? 1u : 0u;
-                if constexpr (Nodes) NodeCount += 1 + fits;
-                count += fits;
-            }
-            return count;
-        } else {
-            const std::uint32_t s1 = l[1].Shift;
-            const std::uint32_t b2 = l[2].Blocked;
-            while (open != 0) {
-                const std::uint32_t bit = open & (0u - open);
-                open ^= bit;
-                if constexpr (Nodes) ++NodeCount;
-                const std::uint32_t nld = (ld | bit) << s;
-                const std::uint32_t nrd = (rd | bit) >> s;
-                const std::uint32_t ncol = col | bit;
-                const std::uint32_t nopen = ~(nld | nrd | ncol | b1);
-                // Look-ahead: the line after next must keep a square even before next's queen is chosen.
-                const std::uint32_t after = ~((nld << s1) | (nrd >> s1) | ncol | b2);
-                if ((nopen == 0) | (after == 0)) continue;
-                count += Below<R - 1>(l + 1, nld, nrd, ncol, nopen);
-                if constexpr (R > kUnpolledLines) {
-                    if (Poll->Stop != nullptr && Poll->Stop->load(std::memory_order_relaxed)) {
-                        Poll->Stopped = true;
-                        return count;
-                    }
-                }
-            }
-            return count;
-        }
-    }
-
-    template <int R>
-    std::uint64_t Dispatch(int free, const LineInfo* l, std::uint32_t open) {
-        if constexpr (R > kMaxN) {
-            return 0;
-        } else {
-            return free == R ? Below<R>(l, 0, 0, 0, open) : Dispatch<R + 1>(free, l, open);
-        }
-    }
-};
-
-template <bool Nodes>
-std::uint64_t Completions(int n, const std::uint8_t* placed, int count, StopPoll& poll,
-                          std::uint64_t& nodes) {
-    const Prepared p = Prepare(n, placed, count);
-    if (p.Free == 0) return 1;
-    const std::uint32_t open = ~p.Lines[0].Blocked;
-    if (p.Free == 1) return static_cast<std::uint64_t>(std::popcount(open));
-    if (open == 0) return 0;
-    if (poll.Stop != nullptr && poll.Stop->load(std::memory_order_relaxed)) {
-        poll.Stopped = true;
-        return 0;
-    }
-    Search<Nodes> search;
-    search.Poll = &poll;
-    const std::uint64_t result = search.template Dispatch<2>(p.Free, &p.Lines[0], open);
-    nodes += search.NodeCount;
-    return result;
+        p.Fixed.push_back({placed[2 * i] + 1, placed[2 * i + 1] + 1});
+    return MakeLayout(p);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -343,16 +229,15 @@ constexpr double kThinning = 0.7;
 
 // The model's nodes for the free lines from t on, given the masks the search carries into line t. Zero
 // when a line has no open square.
-double ModelFrom(const Prepared& p, int t, std::uint32_t ld, std::uint32_t rd, std::uint32_t col) {
+double ModelFrom(const SearchLayout& layout, int t, ColumnFrame frame) {
     double nodes = 0, width = 1, thinning = 1;
-    for (int i = t; i < p.Free; ++i) {
-        const int open = std::popcount(~(ld | rd | col | p.Lines[i].Blocked));
+    for (int i = t; i < layout.Free; ++i) {
+        const int open = std::popcount(frame.Open(layout.Board, layout.Blocked[i]));
         if (open == 0) return 0;
         width *= open * thinning;
         thinning *= kThinning;
         nodes += width;
-        ld <<= p.Lines[i].Shift;
-        rd >>= p.Lines[i].Shift;
+        frame = frame.After(0, layout.Gap[i]);
     }
     return nodes;
 }
@@ -360,31 +245,29 @@ double ModelFrom(const Prepared& p, int t, std::uint32_t ld, std::uint32_t rd, s
 // The model's nodes below `placed`, the root included (so that a unit with no free line weighs 1); zero
 // when a free line has no open square.
 double Expected(int n, const std::uint8_t* placed, int count) {
-    const Prepared p = Prepare(n, placed, count);
-    for (int i = 0; i < p.Free; ++i)
-        if (~p.Lines[i].Blocked == 0) return 0;
-    return 1 + ModelFrom(p, 0, 0, 0, 0);
+    const SearchLayout layout = LayoutOf(n, placed, count);
+    for (int i = 0; i < layout.Free; ++i)
+        if ((layout.Board & ~layout.Blocked[i]) == 0) return 0;
+    return 1 + ModelFrom(layout, 0, {});
 }
 
 // The nodes of the first `depth` levels of the search exactly (with the kernel's look-ahead), and the
 // model's below each node they reach.
-double Estimate(const Prepared& p, int t, int depth, std::uint32_t ld, std::uint32_t rd, std::uint32_t col) {
-    if (t >= p.Free) return 0;
-    if (depth == 0) return ModelFrom(p, t, ld, rd, col);
-    const std::uint32_t s = p.Lines[t].Shift;
-    std::uint32_t open = ~(ld | rd | col | p.Lines[t].Blocked);
+double Estimate(const SearchLayout& layout, int t, int depth, const ColumnFrame& frame) {
+    if (t >= layout.Free) return 0;
+    if (depth == 0) return ModelFrom(layout, t, frame);
+    std::uint64_t open = frame.Open(layout.Board, layout.Blocked[t]);
     double nodes = 0;
     while (open != 0) {
-        const std::uint32_t bit = open & (0u - open);
+        const std::uint64_t bit = open & (~open + 1);
         open ^= bit;
         nodes += 1;
-        const std::uint32_t nld = (ld | bit) << s, nrd = (rd | bit) >> s, ncol = col | bit;
-        if (t + 1 < p.Free && ~(nld | nrd | ncol | p.Lines[t + 1].Blocked) == 0) continue;
-        if (t + 2 < p.Free) {
-            const std::uint32_t s1 = p.Lines[t + 1].Shift;
-            if (~((nld << s1) | (nrd >> s1) | ncol | p.Lines[t + 2].Blocked) == 0) continue;
-        }
-        nodes += Estimate(p, t + 1, depth - 1, nld, nrd, ncol);
+        const ColumnFrame next = frame.After(bit, layout.Gap[t]);
+        if (t + 1 < layout.Free && next.Open(layout.Board, layout.Blocked[t + 1]) == 0) continue;
+        if (t + 2 < layout.Free &&
+            next.After(0, layout.Gap[t + 1]).Open(layout.Board, layout.Blocked[t + 2]) == 0)
+            continue;
+        nodes += Estimate(layout, t + 1, depth - 1, next);
     }
     return nodes;
 }
@@ -413,8 +296,8 @@ std::vector<Square> Oriented(int n, const std::vector<Square>& set) {
             bytes.push_back(static_cast<std::uint8_t>(s.Line));
             bytes.push_back(static_cast<std::uint8_t>(s.Pos));
         }
-        const Prepared p = Prepare(n, bytes.data(), static_cast<int>(image.size()));
-        const double nodes = Estimate(p, 0, ExactLevels(n), 0, 0, 0);
+        const SearchLayout layout = LayoutOf(n, bytes.data(), static_cast<int>(image.size()));
+        const double nodes = Estimate(layout, 0, ExactLevels(n), {});
         if (k == 0 || nodes < bestNodes) {
             best = std::move(image);
             bestNodes = nodes;
@@ -446,6 +329,112 @@ std::vector<Queen> WorkUnits::PlacedQueens(std::size_t i) const {
     return queens;
 }
 
+// Builds a plan's units: one way for boards too small for constellations, one for fixed queens, one from the
+// constellations of a whole board.
+struct PlanBuilder {
+    using Unit = WorkUnits::Unit;
+    using Kind = WorkUnits::Kind;
+    WorkUnits Plan;
+
+    PlanBuilder(int n, bool unique) {
+        Plan.N_ = n;
+        Plan.Unique_ = unique;
+    }
+
+    void Add(const std::vector<Square>& set, Unit u) {
+        u.First = static_cast<std::uint32_t>(Plan.Placed_.size());
+        u.Count = static_cast<std::uint8_t>(set.size());
+        for (const Square s : set) {
+            Plan.Placed_.push_back(static_cast<std::uint8_t>(s.Line));
+            Plan.Placed_.push_back(static_cast<std::uint8_t>(s.Pos));
+        }
+        u.Expected = Expected(Plan.N_, Plan.Placed_.data() + u.First, u.Count);
+        if (u.Expected == 0 && u.How != Kind::SmallUnique) {
+            Plan.Placed_.resize(u.First);  // no solution below: not worth a unit
+            return;
+        }
+        Plan.Units_.push_back(u);
+    }
+
+    static int FirstFreeLine(const std::vector<Square>& set) {
+        int line = 0;
+        while (std::any_of(set.begin(), set.end(), [&](Square q) { return q.Line == line; }))
+            ++line;
+        return line;
+    }
+
+    // One plain unit: the fixed queens, or the unique count by full enumeration.
+    void SmallBoard(const std::vector<Square>& given) {
+        Unit u;
+        u.How = Plan.Unique_ ? Kind::SmallUnique : Kind::Times;
+        Add(given, u);
+    }
+
+    // No symmetry here, and without it constellations do not pay: a border completion searches about 1.2
+    // times the nodes of the plain search it replaces. Units are the placements of the first free lines of
+    // the best-oriented image of the fixed queens, as many lines as an even load needs.
+    void WithFixed(const std::vector<Square>& given) {
+        const int n = Plan.N_;
+        std::vector<std::vector<Square>> level = {Oriented(n, given)};
+        for (int freeLines = n - static_cast<int>(given.size());
+             level.size() < kEnoughUnits && freeLines > kCutAbove; --freeLines) {
+            std::vector<std::vector<Square>> next;
+            for (std::vector<Square>& set : level) {
+                const int line = FirstFreeLine(set);
+                for (int pos = 0; pos < n; ++pos) {
+                    if (!Fits(set, {line, pos})) continue;
+                    next.push_back(set);
+                    next.back().push_back({line, pos});
+                }
+            }
+            level = std::move(next);
+        }
+        for (const std::vector<Square>& set : level)
+            Add(set, Unit{});
+    }
+
+    // One unit per class of border placements (multiplicity, or the class share of the unique count), cut
+    // by one more queen on the first line the search visits when they are too few for an even load; the
+    // searches below add up to the same nodes. Class shares stay whole: their value is only known for the
+    // whole constellation.
+    void FromConstellations() {
+        const int n = Plan.N_;
+        std::vector<std::pair<std::vector<Square>, Unit>> classes;
+        for (BorderClass& c : BorderClasses(n)) {
+            Unit u;
+            if (!Plan.Unique_) {
+                u.Multiplicity = static_cast<std::uint8_t>(c.Orbit);
+            } else if (c.Stabilizer > 1) {
+                u.How = Kind::ClassShare;
+                u.Stabilizer = static_cast<std::uint8_t>(c.Stabilizer);
+                u.Rotations = c.Rotations;
+            }
+            classes.emplace_back(Oriented(n, c.Queens), u);
+        }
+        const bool cut = classes.size() < kEnoughUnits && n > kCutAbove;
+        for (auto& [set, u] : classes) {
+            if (!cut || u.How != Kind::Times) {
+                Add(set, u);
+                continue;
+            }
+            const int line = FirstFreeLine(set);
+            for (int pos = 0; pos < n; ++pos) {
+                if (!Fits(set, {line, pos})) continue;
+                set.push_back({line, pos});
+                Add(set, u);
+                set.pop_back();
+            }
+        }
+    }
+
+    // The biggest expected units first.
+    WorkUnits Finish() {
+        std::stable_sort(Plan.Units_.begin(), Plan.Units_.end(),
+                         [](const Unit& a, const Unit& b) { return a.Expected > b.Expected; });
+        return std::move(Plan);
+    }
+};
+
 WorkUnits MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique) {
     if (n < 1 || n > kMaxN) throw std::invalid_argument("board size out of range");
     if (unique && !fixed.empty()) throw std::invalid_argument("unique count with fixed queens");
@@ -457,95 +446,15 @@ WorkUnits MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique) {
             throw std::invalid_argument("fixed queens off the board or attacking");
         given.push_back(s);
     }
-
-    WorkUnits plan;
-    plan.N_ = n;
-    plan.Unique_ = unique;
-    using Unit = WorkUnits::Unit;
-    using Kind = WorkUnits::Kind;
-    const auto add = [&](const std::vector<Square>& set, Unit u) {
-        u.First = static_cast<std::uint32_t>(plan.Placed_.size());
-        u.Count = static_cast<std::uint8_t>(set.size());
-        for (const Square s : set) {
-            plan.Placed_.push_back(static_cast<std::uint8_t>(s.Line));
-            plan.Placed_.push_back(static_cast<std::uint8_t>(s.Pos));
-        }
-        u.Expected = Expected(n, plan.Placed_.data() + u.First, u.Count);
-        if (u.Expected == 0 && u.How != Kind::SmallUnique) {
-            plan.Placed_.resize(u.First);  // no solution below: not worth a unit
-            return;
-        }
-        plan.Units_.push_back(u);
-    };
-
+    PlanBuilder builder(n, unique);
     if (n <= kSmallN) {
-        Unit u;
-        u.How = unique ? Kind::SmallUnique : Kind::Times;
-        add(given, u);
-        return plan;
-    }
-
-    const auto firstFreeLine = [](const std::vector<Square>& set) {
-        int line = 0;
-        while (std::any_of(set.begin(), set.end(), [&](Square q) { return q.Line == line; }))
-            ++line;
-        return line;
-    };
-
-    if (!given.empty()) {
-        // No symmetry here, and without it constellations do not pay: a border completion searches about
-        // 1.2 times the nodes of the plain search it replaces. Units are the placements of the first free
-        // lines of the best-oriented image of the fixed queens, as many lines as an even load needs.
-        std::vector<std::vector<Square>> level = {Oriented(n, given)};
-        for (int freeLines = n - static_cast<int>(given.size());
-             level.size() < kEnoughUnits && freeLines > kCutAbove; --freeLines) {
-            std::vector<std::vector<Square>> next;
-            for (std::vector<Square>& set : level) {
-                const int line = firstFreeLine(set);
-                for (int pos = 0; pos < n; ++pos) {
-                    if (!Fits(set, {line, pos})) continue;
-                    next.push_back(set);
-                    next.back().push_back({line, pos});
-                }
-            }
-            level = std::move(next);
-        }
-        for (const std::vector<Square>& set : level)
-            add(set, Unit{});
+        builder.SmallBoard(given);
+    } else if (!given.empty()) {
+        builder.WithFixed(given);
     } else {
-        std::vector<std::pair<std::vector<Square>, Unit>> classes;
-        for (BorderClass& c : BorderClasses(n)) {
-            Unit u;
-            if (!unique) {
-                u.Multiplicity = static_cast<std::uint8_t>(c.Orbit);
-            } else if (c.Stabilizer > 1) {
-                u.How = Kind::ClassShare;
-                u.Stabilizer = static_cast<std::uint8_t>(c.Stabilizer);
-                u.Rotations = c.Rotations;
-            }
-            classes.emplace_back(Oriented(n, c.Queens), u);
-        }
-        // Cut the units by one more queen on the first line the search visits when they are too few for
-        // an even load; the searches below add up to the same nodes. Class shares stay whole: their value
-        // is only known for the whole constellation.
-        const bool cut = classes.size() < kEnoughUnits && n > kCutAbove;
-        for (auto& [set, u] : classes) {
-            if (!cut || u.How != Kind::Times) {
-                add(set, u);
-                continue;
-            }
-            const int line = firstFreeLine(set);
-            for (int pos = 0; pos < n; ++pos) {
-                if (!Fits(set, {line, pos})) continue;
-                set.push_back({line, pos});
-                add(set, u);
-                set.pop_back();
-            }
-        }
+        builder.FromConstellations();
     }
-    std::stable_sort(plan.Units_.begin(), plan.Units_.end(),
-                     [](const Unit& a, const Unit& b) { return a.Expected > b.Expected; });
-    return plan;
+    return builder.Finish();
 }
 
 template <bool Nodes>
@@ -560,7 +469,8 @@ std::uint64_t CountUnit(const WorkUnits& plan, std::size_t i, StopPoll& poll, st
         b.PosOfLine.fill(-1);
         return SmallUnique(b, 0);
     }
-    std::uint64_t count = Completions<Nodes>(n, placed, u.Count, poll, nodes);
+    const SearchLayout layout = LayoutOf(n, placed, u.Count);
+    std::uint64_t count = Nodes ? CountCompletionsNodes(layout, nodes) : CountCompletions(layout, poll);
     if (u.How == Kind::Times) return count * u.Multiplicity;
     // Burnside on the class: each solution with this constellation counts as its symmetries over the
     // constellation's; reflections keep no solution, so only rotations add.

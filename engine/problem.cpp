@@ -1,7 +1,8 @@
-// Setting a board up from a problem, and the rows fixed queens take from a column.
+// Setting a board up from a problem, the rows fixed queens take from a column, and a queen list's text.
 #include "engine/problem.h"
 
 #include <cstdlib>
+#include <string>
 
 namespace nq {
 
@@ -14,6 +15,17 @@ std::uint64_t RowsAttacked(const std::vector<Queen>& queens, int n, int column) 
         if (q.Row + dist <= n) rows |= std::uint64_t{1} << (q.Row + dist - 1);
     }
     return rows;
+}
+
+std::string QueensText(const std::vector<Queen>& queens) {
+    std::string s;
+    for (const Queen& q : queens) {
+        if (!s.empty()) s += ',';
+        s.append(std::to_string(q.Column));
+        s.push_back(':');
+        s.append(std::to_string(q.Row));
+    }
+    return s;
 }
 
 void SetUpBoard(Board& board, const Problem& problem) {

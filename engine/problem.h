@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "engine/board.h"
@@ -25,6 +26,9 @@ struct Problem {
 // The rows of column `column` (1..n) that the queens hold or attack, as bits (row r is bit r - 1). Queens
 // on the column itself hold only their own row.
 std::uint64_t RowsAttacked(const std::vector<Queen>& queens, int n, int column);
+
+// The queens as the command line and the save file write them: "3:5,6:1" (column:row, in the given order).
+std::string QueensText(const std::vector<Queen>& queens);
 
 // The board as an accepted test leaves it and a start finds it: size n, every row free but the fixed queens',
 // the fixed columns marked, no solution counted, the cursor on the first column that is not fixed (n + 1 when

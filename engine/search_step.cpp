@@ -2,6 +2,10 @@
 // column. The search step itself is inline in board.h.
 #include "engine/board.h"
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
 namespace nq {
 
 void Board::ClearOccupancy() {
@@ -53,25 +57,13 @@ void Board::ComputeSearchBits(SearchBits& out) const {
         }
     }
     // The free columns' queens from the left; the diagonals move one row per column.
-    std::uint64_t rows = 0, up = 0, down = 0;
+    ColumnFrame frame;
     for (std::int32_t c = 1; c <= n + 1; ++c) {
-        out.frameRows[c] = rows;
-        out.frameUp[c] = up;
-        out.frameDown[c] = down;
+        out.frame[c] = frame;
         const bool free = c > n || FixedColumn[c] == 0;
         const std::int32_t r = c <= n && onBoard(QueenRow[c]) ? QueenRow[c] : 0;
-        if (free) {
-            const std::uint64_t open = board & ~(rows | up | down | out.fixedBlock[c]);
-            out.untried[c] = open >> r << r;  // rows r + 1.. (bits r..)
-        }
-        if (free && r > 0) {
-            const std::uint64_t bit = std::uint64_t{1} << (r - 1);
-            rows |= bit;
-            up |= bit;
-            down |= bit;
-        }
-        up <<= 1;
-        down >>= 1;
+        if (free) out.untried[c] = frame.Open(board, out.fixedBlock[c]) >> r << r;  // rows r + 1.. (bits r..)
+        frame = frame.After(free && r > 0 ? std::uint64_t{1} << (r - 1) : 0, 1);
     }
 }
 
@@ -91,11 +83,7 @@ bool Board::MasksAgreeWithArrays() const {
         const bool free = c > n || FixedColumn[c] == 0;
         if (c <= n && bits_.fixedBlock[c] != expected.fixedBlock[c]) return false;
         // Frames matter for the free columns the search has reached; the others are rewritten before use.
-        if (free && c <= SearchColumn &&
-            (bits_.frameRows[c] != expected.frameRows[c] || bits_.frameUp[c] != expected.frameUp[c] ||
-             bits_.frameDown[c] != expected.frameDown[c])) {
-            return false;
-        }
+        if (free && c <= SearchColumn && bits_.frame[c] != expected.frame[c]) return false;
         // Untried rows matter for the queens of the free columns and for the empty column under the cursor.
         if (free && (c == SearchColumn || (c <= n && QueenRow[c] > 0)) &&
             bits_.untried[c] != expected.untried[c]) {
@@ -114,9 +102,7 @@ void Board::LeaveSubtree(std::int32_t column) {
         Vacate(c, QueenRow[c]);
         QueenRow[c] = 0;
     }
-    std::int32_t next = column + 1;
-    while (next <= n && FixedColumn[next] == 1)
-        ++next;
+    const std::int32_t next = FirstFreeColumn(column + 1);
     // The column after `column` has no row left to try: the step backtracks into `column`. Its frame and the
     // untried rows of the queens to its left are those the search keeps.
     bits_.untried[static_cast<std::size_t>(next)] = 0;
@@ -136,9 +122,7 @@ std::int32_t Board::StepFromFixedColumn(std::int32_t c) {
             // queen moves, as the row-by-row search would move it.
             Unmark(c, fixedRow);
             Mark(c, r);
-            SearchColumn = c + 1;
-            while (SearchColumn <= n && FixedColumn[SearchColumn] == 1)
-                ++SearchColumn;
+            SearchColumn = FirstFreeColumn(c + 1);
             return 0;
         }
     }

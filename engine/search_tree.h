@@ -1,17 +1,14 @@
-// The search tree of a console problem as bit sets: the free columns, the rows the fixed queens hold or
-// attack in each, the subproblems that fix the first free columns, and the allocation-free kernels that count
-// (or visit) the solutions below one subproblem. Rows are bits (row r is bit r - 1); columns go left to
-// right.
+// The search tree of a problem as bit sets: the free columns and the rows the fixed queens hold or attack in
+// each, and the subproblems that place the first free columns. Rows follow the bit convention of board.h;
+// columns go left to right.
 #pragma once
 
 #include <array>
-#include <atomic>
-#include <bit>
 #include <cstdint>
 #include <vector>
 
+#include "engine/board.h"
 #include "engine/problem.h"
-#include "engine/stop_poll.h"
 
 namespace nq {
 
@@ -30,14 +27,13 @@ struct SearchLayout {
     bool Plain = false;  // no fixed queens: blocks empty, gaps 1
 };
 
+// p as Problem describes it, though its queens need not be sorted.
 SearchLayout MakeLayout(const Problem& p);
 
-// The first Depth free columns placed (rows ascending, as the search meets them); the masks are those of the
-// next free column, before its own block: the rows held, and the rising and falling diagonals carried there.
+// The first Depth free columns placed (rows ascending, as the search meets them).
 struct Subproblem {
     std::array<std::uint8_t, kMaxN + 1>
         Rows{};  // by column 1..n: the row of the fixed and the placed queens, 0 = empty
-    std::uint64_t Held = 0, Up = 0, Down = 0;
     int Depth = 0;
     int Weight = 1;  // how many solutions each solution below stands for (2 for a mirrored first column)
 };
@@ -47,8 +43,5 @@ struct Subproblem {
 // upper half with weight 2 and, for odd n, the middle row with weight 1, so that the weighted sum over all
 // subproblems is the count of the whole board.
 std::vector<Subproblem> MakeSubproblems(const SearchLayout& layout, int depth, bool mirror);
-
-// Solutions below the subproblem (unweighted). When stopped, the count met so far and poll.Stopped = true.
-std::uint64_t CountBelow(const SearchLayout& layout, const Subproblem& s, StopPoll& poll);
 
 }  // namespace nq

@@ -17,6 +17,7 @@
 #include "console/problem.h"
 #include "console/runners.h"
 #include "count/count_plan.h"
+#include "count/durable_file.h"
 #include "count/save_file.h"
 #include "count/saved_count.h"
 #include "count/work_estimate.h"
