@@ -6,6 +6,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMap>
 #include <QString>
 #include <QVariantMap>
@@ -34,7 +35,8 @@ void LauncherProgress::Show(bool visible, double progress) {
     QVariantMap properties;
     properties.insert(QStringLiteral("progress"), progress);
     properties.insert(QStringLiteral("progress-visible"), visible);
-    signal << QStringLiteral("application://nqueens.desktop") << properties;
+    signal << QStringLiteral("application://%1.desktop").arg(QGuiApplication::desktopFileName())
+           << properties;
     QDBusConnection::sessionBus().send(signal);
 }
 
