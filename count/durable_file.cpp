@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The durable write of a file (temporary file, flush, rename) and the lock beside it.
 #include "count/durable_file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The subtrees ahead of a search: their generation in the search's order, the window of them, and the workers
 // that count them with the engine's kernels.
 #include "count/subtree_counts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counts of the subtrees that lie ahead of a one-step search, made by worker threads while the search runs. A
 // subtree is the part of the search below one placement of the first `depth` free columns; they are generated
 // in the order the search reaches them, a bounded window of them at a time, and counted one per task with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board window's accessibility: the window, its status line, and the board's table of n rows and n
 // columns of cells that answer the press action like a click.
 #include "qt/board_accessible.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sending the board's change events at a human pace.
 #include "qt/board_announcer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board canvas: painting a board picture, the cached board and queens, pointing and keys.
 #include "qt/board_canvas.h"
 

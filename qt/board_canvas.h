@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The painted board of the board window: squares addressed by column and row, queens placed by pointing and
 // keys (typed into the entry row as a user would), repainted from the snapshot of the window's state.
 #pragma once

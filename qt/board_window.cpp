@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board window: its parts put together, copy and save, the remembered state, the taskbar progress.
 #include "qt/board_window.h"
 

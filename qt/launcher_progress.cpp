@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The launcher-entry signal over the session bus.
 #include "qt/launcher_progress.h"
 

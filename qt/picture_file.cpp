@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing the board's picture by the name's extension, and the save dialog.
 #include "qt/picture_file.h"
 

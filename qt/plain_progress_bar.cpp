@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Painting the plain progress bar.
 #include "qt/plain_progress_bar.h"
 

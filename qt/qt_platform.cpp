@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform services over Qt.
 #include "qt/qt_platform.h"
 

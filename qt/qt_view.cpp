@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window over Qt: building the widgets from the design table, mirroring the control model, routing
 // input.
 #include "qt/qt_view.h"

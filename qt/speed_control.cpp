@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The speed control and "Step" of the board window.
 #include "qt/speed_control.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the board window shows in each state of the window.
 #include "window/board_picture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the board window shows, as plain data taken from the window's state at a mirror. No toolkit types: the
 // Qt board window only paints a BoardPicture.
 #pragma once

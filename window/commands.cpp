@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run commands: "start/continue", "break", "next solution", and the check box "stop at next solution".
 #include <array>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Showing a position as numbers: the display row Text8 and the solution number. Both procedures count in a
 // local, leaving the shared LoopColumn alone, and change no field, colour or lock.
 #include <array>

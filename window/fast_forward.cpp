@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting in the window on every core: the fast-forward over counted subtrees and mirrored rows, and the
 // members of Form1 that switch it on and call it from the run loop.
 #include "window/fast_forward.h"

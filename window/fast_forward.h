@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting in the window on every core: the run loop's side of the subtrees that worker threads count ahead
 // of the search. At the entry of a counted subtree (or inside one whose count arrived meanwhile) it adds the
 // count to the solution number and leaves the board as the one-step search leaves it after that subtree;

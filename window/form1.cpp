@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Form1's construction and destruction: out of line, where the types it owns through pointers are complete.
 #include "window/form1.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Form1, the program's one window: the board state, the model of the controls, and the procedures that make
 // up the program (handlers, run loop, test command, display), each defined in the file of its subsystem in
 // this folder. Plain C++ over a Platform; no toolkit types.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress estimate of a search: the share of the tree before its position, and the clamp that keeps it
 // from falling.
 #include "window/progress_estimate.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The estimate of how much of a search is done, for the board window's progress bar and its time left: the
 // position's share of the search tree, kept from falling within one search.
 #pragma once

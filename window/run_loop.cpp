@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run loop: drives the search step on the window's thread, pumps events every 100 passes, turns complete
 // placements into counted solutions and stops at a break, at a solution (when asked to) or at the end. While
 // a search is watched, every pass goes through the pacer's hook (PacedPass); otherwise, while worker threads

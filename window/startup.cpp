@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, reset and quit: the idle state of the window, and the two confirming questions.
 #include <array>
 #include <cstdint>

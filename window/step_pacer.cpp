@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Watching a search: the steps of a pass, their frames and counts, the waits between them, and "Step".
 #include "window/step_pacer.h"
 

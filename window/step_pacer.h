@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Watching a search: at a slow speed the run loop hands every pass to the pacer with the boards its search
 // steps left, and the pacer makes each step in turn the frame the board window draws and waits in the
 // window's event loop until that step's time is up. "Step" runs one pass through the window's own handlers.

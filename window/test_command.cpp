@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "test" command: reads n and the fixed queens, checks them column by column and prepares the board.
 #include <array>
 #include <cstdint>

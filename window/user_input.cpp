@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a user can do to the window, routed to the handlers the design binds, as far as the control model
 // allows.
 #include <array>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A long count with --save killed by SIGKILL at random moments and started again each time until it
 # finishes: every run goes on from the file the last one left (never refused as damaged or held), and the
 # final count is the known one. Argument: the nqueens program.

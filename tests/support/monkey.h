@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A seeded randomised user ("monkey") for the headless window, and the model of the window it checks against
 // after every action and at every event pump: the rows of the control-state table, the board invariants, the
 // test command's outcome, the k-th solution of a search and the final count (against a brute-force oracle).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reference reading of typed numbers, the slow way: the decimal prefix cut out as text, then rounded by
 // exact integer arithmetic. Independent of the program's reading, which the tests and fuzz targets hold
 // against it; the monkey's model of the test command reads n and the entries with it.

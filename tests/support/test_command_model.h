@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The model of the "test" command: from the texts of n and of the entry boxes alone, what the command does
 // (n rejected, or the first fault with its column and message, the queens accepted before it, and the entry
 // texts it leaves). Numbers are read by the reference reading; each entry is compared with every queen

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the board window shows in each state of the window (taken as it would be at a mirror), and the
 // progress estimate held against hand-counted shares and over whole searches. Positions come from the oracle.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reading of typed numbers: a table of readings, each first checked against the reference reading (the
 // decimal prefix cut as text, rounded by exact integer arithmetic), then random texts against it.
 #include <gtest/gtest.h>

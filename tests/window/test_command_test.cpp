@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "test" command driven through the window: the accepted values of n, every fault message with its
 // column, the blank rules, the erasing of entries beyond n, the red boxes, and a rejected n after an accepted
 // test. Each table row is first held against a pairwise model of the checks (every entry compared with every
