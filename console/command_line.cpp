@@ -203,6 +203,7 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
         const std::vector<std::string> more = chosen->remaining();
         extras.insert(extras.begin(), more.begin(), more.end());
     }
+    std::erase(extras, "--");  // the end of the options: CLI11 honours it, then hands it back as an extra
     if (!extras.empty()) {
         const std::string& extra = extras.front();
         const std::string option = extra.substr(0, extra.find('='));
