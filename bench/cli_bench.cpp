@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
         boards.push_back(std::atoi(argv[i]));
     if (boards.empty()) boards = {16, 17};
     bool ok = true;
-    const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int hardware = nq::HardwareThreads();
     for (const int n : boards) {
         if (n < 8 || n > 20) continue;
         const std::uint64_t solutions = Bitmask((1u << n) - 1, 0, 0, 0);

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdlib>
 #include <initializer_list>
+#include <system_error>
+#include <vector>
 
 namespace nq::console {
 namespace {

@@ -8,17 +8,16 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "console/problem.h"
+#include "console/output.h"
+#include "count/count_plan.h"
 #include "count/counting.h"
 #include "count/saved_count.h"
 #include "count/work_estimate.h"
@@ -39,33 +38,6 @@ extern "C" void OnInterrupt(int signal) {
     gSignal.store(signal);
     gInterrupted.store(true);
 }
-
-// Writes text to out; false when it cannot. A closed pipe is not an error worth a message.
-class Output {
-  public:
-    explicit Output(std::FILE* out) : out_(out) {}
-    bool Write(const std::string& text) {
-        if (failed_) return false;
-        if (std::fwrite(text.data(), 1, text.size(), out_) != text.size()) Fail();
-        return !failed_;
-    }
-    // Flushes; returns the exit status: 0, or 1 after a write error other than a closed pipe.
-    int Finish(std::FILE* err) {
-        if (!failed_ && std::fflush(out_) != 0) Fail();
-        if (!failed_ || errno_ == EPIPE) return 0;
-        std::fprintf(err, "nqueens: cannot write the output: %s\n", std::strerror(errno_));
-        return 1;
-    }
-
-  private:
-    void Fail() {
-        failed_ = true;
-        errno_ = errno;
-    }
-    std::FILE* out_;
-    bool failed_ = false;
-    int errno_ = 0;
-};
 
 // Runs the window's search step over the problem and hands each solution, in the window's order, to
 // onSolution(const Board&), which returns false to stop.

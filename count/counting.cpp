@@ -3,6 +3,7 @@
 #include "count/counting.h"
 
 #include <tbb/blocked_range.h>
+#include <tbb/info.h>
 #include <tbb/parallel_for.h>
 #include <tbb/partitioner.h>
 #include <tbb/task_arena.h>
@@ -11,6 +12,8 @@
 #include <ctime>
 #include <random>
 #include <vector>
+
+#include "engine/stop_poll.h"
 
 namespace nq {
 namespace {
@@ -62,6 +65,10 @@ CountResult CountSolutions(const CountRequest& request) {
     const CountPlan plan(request.Board, request.Unique);
     TaskLedger ledger(plan.Size());
     return CountTasks(plan, ledger, {.Jobs = request.Jobs, .Stop = request.Stop});
+}
+
+int HardwareThreads() {
+    return std::max(1, tbb::info::default_concurrency());
 }
 
 }  // namespace nq

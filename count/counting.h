@@ -44,4 +44,8 @@ CountResult CountTasks(const CountPlan& plan, TaskLedger& ledger, const TaskRun&
 
 CountResult CountSolutions(const CountRequest& request);
 
+// The worker threads the machine offers for counting, as oneTBB sees them (all hardware threads, or what
+// the process's affinity leaves): at least 1. What "all threads" means wherever the program counts.
+int HardwareThreads();
+
 }  // namespace nq

@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>

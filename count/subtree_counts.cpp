@@ -3,12 +3,13 @@
 #include "count/subtree_counts.h"
 
 #include <tbb/global_control.h>
-#include <tbb/info.h>
 #include <tbb/task_arena.h>
 #include <tbb/task_group.h>
 
 #include <algorithm>
-#include <bit>
+#include <array>
+#include <utility>
+#include <vector>
 
 #include "engine/completions.h"
 
@@ -23,10 +24,6 @@ int CountingDepth(const Problem& p) {
            MakeSubproblems(layout, depth, p.Fixed.empty()).size() < kEnoughSubtrees)
         ++depth;
     return depth;
-}
-
-int HardwareThreads() {
-    return std::max(1, tbb::info::default_concurrency());
 }
 
 // ---- The window and its workers.

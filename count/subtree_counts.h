@@ -15,15 +15,13 @@
 #include <optional>
 #include <vector>
 
+#include "count/counting.h"
 #include "engine/prefix_walker.h"
 #include "engine/problem.h"
 #include "engine/search_tree.h"
 #include "engine/stop_poll.h"
 
 namespace nq {
-
-// The worker threads the machine offers for counting: all hardware threads, at least 1.
-int HardwareThreads();
 
 // The depth of the first free columns at which the subtrees are cut: enough of them (a few thousand) for an
 // even load, at most 6 columns.

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <bit>
 
+#include "engine/board.h"
+
 namespace nq {
 namespace {
 

@@ -41,7 +41,7 @@ class WorkUnits {
     std::vector<Queen> PlacedQueens(std::size_t i) const;
 
   private:
-    friend WorkUnits MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique);
+    friend struct PlanBuilder;
     template <bool Nodes>
     friend std::uint64_t CountUnit(const WorkUnits& plan, std::size_t i, StopPoll& poll,
                                    std::uint64_t& nodes);

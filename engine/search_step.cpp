@@ -2,6 +2,10 @@
 // column. The search step itself is inline in board.h.
 #include "engine/board.h"
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
 namespace nq {
 
 void Board::ClearOccupancy() {
