@@ -65,7 +65,8 @@ std::string ResolveSavePath(const std::string& given, std::string& resolved) {
         if (links == kMaxLinks) return Failure(given, ELOOP);
         path = target.starts_with("/") ? target : FolderOf(path) + "/" + target;
     }
-    if (path.empty() || path.back() == '/') return given + " names a folder, not a file";
+    const std::string base = BaseOf(path);
+    if (base.empty() || base == "." || base == "..") return given + " names a folder, not a file";
     const std::string folder = FolderOf(path);
     const std::unique_ptr<char, decltype(&std::free)> real(realpath(folder.c_str(), nullptr), &std::free);
     if (real == nullptr) {
@@ -76,7 +77,8 @@ std::string ResolveSavePath(const std::string& given, std::string& resolved) {
     const std::string realFolder = real.get();
     struct stat st = {};
     if (stat(realFolder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return folder + " is not a folder";
-    resolved = (realFolder == "/" ? "" : realFolder) + "/" + BaseOf(path);
+    resolved = (realFolder == "/" ? "" : realFolder) + "/" + base;
+    if (stat(resolved.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return given + " names a folder, not a file";
     return "";
 }
 

@@ -11,7 +11,7 @@ namespace nq {
 // Resolves `given` once, as an editor's save does: symbolic links are followed to the file they name (a
 // dangling link to the file it would create) and the folder is made absolute with its own links resolved, so
 // that every name of the file gives the same `resolved` path. Returns "" or one line on why no file can be
-// kept there: a folder that does not exist or is no folder, a loop of links, a name that ends in a slash.
+// kept there: a folder that does not exist or is no folder, a loop of links, the name of a folder.
 std::string ResolveSavePath(const std::string& given, std::string& resolved);
 
 // Whether the file at `path` (resolved), if it exists, may be replaced by a save; "" or one line naming it as
