@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line through CLI11 into a plain request, checked, then handed to its runner.
 #include "console/command_line.h"
 
@@ -212,6 +213,7 @@ std::string LeftOverError(CommandSet& set, CLI::App* chosen) {
         const std::vector<std::string> more = chosen->remaining();
         extras.insert(extras.begin(), more.begin(), more.end());
     }
+    std::erase(extras, "--");  // the end of the options: CLI11 honours it, then hands it back as an extra
     if (extras.empty()) return {};
     const std::string& extra = extras.front();
     const std::string option = extra.substr(0, extra.find('='));

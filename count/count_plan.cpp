@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plan of a count over the engine's work units of either method: the choice of the method, the part.
 #include "count/count_plan.h"
 

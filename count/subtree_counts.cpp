@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The subtrees ahead of a search: their generation in the search's order, the window of them, and the workers
 // that count them with the engine's kernels.
 #include "count/subtree_counts.h"
@@ -141,7 +142,7 @@ std::optional<std::uint64_t> SubtreeCounts::Finished(const SubtreePrefix& prefix
     return count;
 }
 
-void SubtreeCounts::CountRow(int row) {
+void SubtreeCounts::LetThroughMirroredRow(int row) {
     std::size_t tasks = 0;
     {
         const std::lock_guard lock(mutex_);
