@@ -137,11 +137,10 @@ std::vector<BorderClass> BorderClasses(int n) {
 
 // The layout of the search below `placed` ((line, pos) pairs, 0-based): the lines are the columns.
 SearchLayout LayoutOf(int n, const std::uint8_t* placed, int count) {
-    Problem p;
-    p.N = n;
+    std::array<Queen, kMaxN> queens;
     for (int i = 0; i < count; ++i)
-        p.Fixed.push_back({placed[2 * i] + 1, placed[2 * i + 1] + 1});
-    return MakeLayout(p);
+        queens[static_cast<std::size_t>(i)] = {placed[2 * i] + 1, placed[2 * i + 1] + 1};
+    return MakeLayout(n, std::span<const Queen>(queens.data(), static_cast<std::size_t>(count)));
 }
 
 // ---------------------------------------------------------------------------------------------------
