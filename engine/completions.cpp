@@ -16,16 +16,17 @@ constexpr int kUnpolledLines = 10;
 // The kernel's own form of a layout: a "line" is a free column and a "pos" a row (row r is bit r - 1, as
 // everywhere). The placed queens are folded into the masks of the first free line (see
 // completions_kernel.inc). A step from one free line to the next is plain when the next line is the next
-// column and no placed queen's rising diagonal comes up onto the board there; the others are special.
-struct Special {
-    std::uint32_t Shift = 1;   // the distance to the next free line, 1..31
-    std::uint32_t Enter = 0;   // rows that rising diagonals of placed queens enter at the next free line
-    std::uint32_t Before = 0;  // plain steps between the previous special step (or the first line) and this
+// column and no placed queen's rising diagonal comes up onto the board there: the masks shift by one. The
+// others, a few per problem, are special.
+struct Steps {
+    // The step from this line to the next and the one after it: the distance (1..31) and the rows that
+    // rising diagonals of placed queens enter at the line reached; (1, 0) for a plain step or none.
+    std::uint32_t Shift0 = 1, Enter0 = 0, Shift1 = 1, Enter1 = 0;
+    std::uint32_t Special = 0;  // bit 0: the first step is special; bit 1: the second
 };
 
 struct KernelPlan {
-    // The special steps in order, then one whose Before exceeds any line left (so it is never reached).
-    std::array<Special, kMaxN + 1> Specials{};
+    std::array<Steps, kMaxN + 1> Lines{};  // by free line
     int Free = 0;
     std::uint32_t Ld = 0;  // the masks at the first free line
     std::uint64_t Rd = 0;
@@ -37,7 +38,6 @@ KernelPlan Prepare(const SearchLayout& layout) {
     const int n = layout.N;
     p.Free = layout.Free;
     p.Col = n >= 32 ? 0u : ~0u << n;
-    p.Specials[0].Before = kMaxN + 1;
     if (p.Free == 0) return p;
     std::array<std::uint32_t, kMaxN + 1> enter{};
     const int first = layout.Column[0] - 1;
@@ -59,15 +59,18 @@ KernelPlan Prepare(const SearchLayout& layout) {
         }
         if (down >= 0) p.Rd |= std::uint64_t{1} << down;
     }
-    int specials = 0;
-    int previous = -1;
     for (int t = 0; t + 1 < p.Free; ++t) {
-        if (layout.Gap[t] == 1 && enter[t] == 0) continue;
-        p.Specials[specials++] = {static_cast<std::uint32_t>(layout.Gap[t]), enter[t],
-                                  static_cast<std::uint32_t>(t - previous - 1)};
-        previous = t;
+        const bool special = layout.Gap[t] != 1 || enter[t] != 0;
+        if (!special) continue;
+        p.Lines[t].Shift0 = static_cast<std::uint32_t>(layout.Gap[t]);
+        p.Lines[t].Enter0 = enter[t];
+        p.Lines[t].Special |= 1u;
+        if (t > 0) {
+            p.Lines[t - 1].Shift1 = p.Lines[t].Shift0;
+            p.Lines[t - 1].Enter1 = enter[t];
+            p.Lines[t - 1].Special |= 2u;
+        }
     }
-    p.Specials[specials] = {1, 0, kMaxN + 1};
     return p;
 }
 
