@@ -79,8 +79,8 @@ void FixedQueenLines(int n, double bitmaskWall, bool& ok) {
         ok);
     const Times today = BestTimes(
         2, expected, [&] { return nq::CountSolutions({.Board = board, .Jobs = 1}).Solutions; }, ok);
-    std::printf("cli_count n=%d fixed=3:5 jobs=1 seconds=%.4f ratio_to_bitmask=%.3f kernel=%s\n", n, today.Wall,
-                today.Wall / bitmaskWall, nq::InstructionSetName(nq::ActiveInstructionSet()));
+    std::printf("cli_count n=%d fixed=3:5 jobs=1 seconds=%.4f ratio_to_bitmask=%.3f kernel=%s\n", n,
+                today.Wall, today.Wall / bitmaskWall, nq::InstructionSetName(nq::ActiveInstructionSet()));
     std::printf("previous_kernel n=%d fixed=3:5 jobs=1 seconds=%.4f speedup=%.3f\n", n, previous.Wall,
                 previous.Wall / today.Wall);
     std::fflush(stdout);

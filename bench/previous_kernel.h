@@ -4,8 +4,8 @@
 #pragma once
 
 #include <array>
-#include <bit>
 #include <atomic>
+#include <bit>
 #include <cstdint>
 
 #include "engine/search_tree.h"

@@ -101,7 +101,8 @@ namespace v3 {
 #endif
 
 template <bool Nodes>
-std::uint64_t Completions(const SearchLayout& layout, StopPoll& poll, std::uint64_t& nodes, InstructionSet set) {
+std::uint64_t Completions(const SearchLayout& layout, StopPoll& poll, std::uint64_t& nodes,
+                          InstructionSet set) {
     const KernelPlan p = Prepare(layout);
     if (p.Free == 0) return 1;
     const std::uint32_t open = ~(p.Ld | static_cast<std::uint32_t>(p.Rd) | p.Col);

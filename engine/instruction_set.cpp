@@ -13,8 +13,9 @@ bool ProcessorRunsV3() {
     __builtin_cpu_init();
     // The features the compiler uses in the kernels; LZCNT, MOVBE and F16C come with them on every
     // processor that has these.
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
-           __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("fma");
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+           __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt") &&
+           __builtin_cpu_supports("fma");
 #else
     return false;
 #endif

@@ -43,8 +43,12 @@ const std::vector<FixedCase>& FixedCases() {
          12,
          {{12, 11}}},
         {"first row: its rising diagonal enters past its own column", 12, {{6, 1}}},
-        {"three placed columns in a row (a step of 4) and a step of 2", 13, {{3, 2}, {4, 6}, {5, 9}, {9, 12}}},
-        {"rising diagonals entering at placed columns, after the jump", 11, {{2, 4}, {4, 1}, {10, 8}, {11, 2}}},
+        {"three placed columns in a row (a step of 4) and a step of 2",
+         13,
+         {{3, 2}, {4, 6}, {5, 9}, {9, 12}}},
+        {"rising diagonals entering at placed columns, after the jump",
+         11,
+         {{2, 4}, {4, 1}, {10, 8}, {11, 2}}},
         {"first column placed: the search starts at column 2", 10, {{1, 7}}},
         {"two free columns, three apart (the last two lines at the root)",
          8,
@@ -58,8 +62,8 @@ const std::vector<FixedCase>& FixedCases() {
     return cases;
 }
 
-const std::uint64_t kA000170[] = {1,     0,      0,      2,       10,      4,        40,       92,
-                                  352,   724,    2680,   14200,   73712,   365596,   2279184,  14772512};
+const std::uint64_t kA000170[] = {1,   0,   0,    2,     10,    4,      40,      92,
+                                  352, 724, 2680, 14200, 73712, 365596, 2279184, 14772512};
 
 TEST(Kernel, EachBuildCountsKnownAndFixedBoards) {
     for (const InstructionSet set : {InstructionSet::Baseline, InstructionSet::X86_64_V3}) {
