@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's entry: runs a console command when the command line names one; otherwise creates the Qt
 // platform, the window's logic and its view, raises Load, shows the window and runs the event loop. The board
 // window opens beside it with --board, or when it was left open.
@@ -47,7 +48,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("nqueens"));
     QApplication::setApplicationVersion(QStringLiteral(NQ_VERSION));
     QApplication::setOrganizationName(QStringLiteral("nqueens"));
-    QApplication::setDesktopFileName(QStringLiteral("nqueens"));  // matches the installed desktop entry
+    QApplication::setDesktopFileName(QStringLiteral(NQ_APP_ID));  // the installed desktop entry's id
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/nqueens.png")));
     // No display name: Qt would append it to the title bar, and the caption is the window's own text.
 
@@ -62,5 +63,9 @@ int main(int argc, char* argv[]) {
     // The board window: open with --board, or as the settings remember it.
     nq::BoardWindow board(form, view);
     board.Restore(outcome.BoardWindow);
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The window has closed (the session ends): the process ends at once, as quit ends it, without waiting
+    // for the teardown of the workers, oneTBB and Qt. The board window writes its settings as they change.
+    std::fflush(nullptr);
+    std::_Exit(status);
 }

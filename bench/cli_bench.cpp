@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the console count for n = 16 and n = 17 with 1, 2 and all hardware threads, against a plain
 // single-thread bitmask recursion without symmetry timed in the same run. Prints per board
 //   bitmask_reference n=N seconds=T cpu_seconds=C
@@ -94,7 +95,7 @@ int main(int argc, char** argv) {
         boards.push_back(std::atoi(argv[i]));
     if (boards.empty()) boards = {16, 17};
     bool ok = true;
-    const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int hardware = nq::HardwareThreads();
     for (const int n : boards) {
         if (n < 8 || n > 20) continue;
         const std::uint64_t solutions = Bitmask((1u << n) - 1, 0, 0, 0);

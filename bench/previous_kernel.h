@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The completion kernel as it was before engine/completions.cpp took its present form: a table entry and a
 // variable shift per free column, many levels inlined into one. cli_bench times it beside today's kernel as
 // a reference until today's is 1.5 times as fast on a board with fixed queens.

@@ -1,19 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line through CLI11 into a plain request, checked, then handed to its runner.
 #include "console/command_line.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
-#include <cstring>
+#include <initializer_list>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "console/output.h"
 #include "console/problem.h"
 #include "console/runners.h"
+#include "count/counting.h"
+#include "engine/problem.h"
 
 namespace nq::console {
 namespace {
@@ -65,11 +69,10 @@ std::string OneLine(std::string text) {
 // Writes the text of --help or --version. Returns 0, or 1 with a line on err when it could not be written (a
 // closed pipe is not worth a message).
 int WriteAll(const std::string& text, std::FILE* out, std::FILE* err) {
+    Output output(out);
     errno = 0;
-    const bool written = std::fputs(text.c_str(), out) >= 0 && std::fflush(out) == 0;
-    if (written || errno == EPIPE) return 0;
-    std::fprintf(err, "nqueens: cannot write the output: %s\n", std::strerror(errno != 0 ? errno : EIO));
-    return 1;
+    output.Write(text);
+    return output.Finish(err);
 }
 
 // The option's number in min..max, or the line that says why the text is not one: too large, or not a whole
@@ -114,12 +117,19 @@ struct Arguments {
     bool Unique = false;
 };
 
-// Fills `args` from argv. Returns -1 when a command or the window is to follow, otherwise the exit status of
-// --help, --version or a parse error (whose line it has written).
-int ReadArguments(int argc, const char* const* argv, const char* version, Arguments& args, std::FILE* out,
-                  std::FILE* err) {
-    CLI::App app("Searches the solutions of the n-queens problem. Without a command: opens the window.",
-                 "nqueens");
+// The program's commands and options, bound to the fields of `args`.
+struct CommandSet {
+    CLI::App App{"Searches the solutions of the n-queens problem. Without a command: opens the window.",
+                 "nqueens"};
+    CLI::App* Count = nullptr;
+    CLI::App* List = nullptr;
+    CLI::App* First = nullptr;
+    CLI::App* Split = nullptr;
+    std::array<CLI::App*, 4> All() const { return {Count, List, First, Split}; }
+};
+
+void DefineCommands(CommandSet& set, const char* version, Arguments& args) {
+    CLI::App& app = set.App;
     app.set_version_flag("--version", std::string("nqueens ") + version);
     app.require_subcommand(0, 1);
     app.add_flag("--board", args.Board, "open the window with the board window beside it");
@@ -133,7 +143,8 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
                          "fixed queens as column:row pairs, columns and rows 1..N: 3:5,6:1")
             ->type_name("QUEENS");
     };
-    CLI::App* count = app.add_subcommand("count", "print the number of solutions that keep the fixed queens");
+    CLI::App* count = set.Count =
+        app.add_subcommand("count", "print the number of solutions that keep the fixed queens");
     addN(count);
     addFixed(count);
     count->add_option("--jobs", args.JobsText, "worker threads (default: all hardware threads)")
@@ -144,15 +155,15 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
         ->type_name("FILE");
     count->add_flag("--unique", args.Unique,
                     "count solutions up to rotation and reflection (not with fixed queens)");
-    CLI::App* list = app.add_subcommand("list", "print the solutions, one per line, in the window's order");
+    CLI::App* list = set.List =
+        app.add_subcommand("list", "print the solutions, one per line, in the window's order");
     addN(list);
     addFixed(list);
     list->add_option("--limit", args.LimitText, "stop after K solutions")->type_name("K");
-    CLI::App* first =
-        app.add_subcommand("first", "print the first solution; exit status 1 when there is none");
-    addN(first);
-    addFixed(first);
-    CLI::App* split = app.add_subcommand(
+    set.First = app.add_subcommand("first", "print the first solution; exit status 1 when there is none");
+    addN(set.First);
+    addFixed(set.First);
+    CLI::App* split = set.Split = app.add_subcommand(
         "split",
         "print subproblems, one list of fixed queens per line, that share the solutions between them");
     addN(split);
@@ -165,19 +176,64 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
         "--fixed 3:5,6:1\n  nqueens first 32\n"
         "  nqueens split 16 --depth 2 > parts.txt");
 
-    // Extras and repeated options are allowed here and told apart below, in words of our own.
+    // Extras and repeated options are allowed here and told apart after parsing, in words of our own.
     app.allow_extras();
-    for (CLI::App* command : {count, list, first, split}) {
+    for (CLI::App* command : set.All()) {
         command->allow_extras();
         for (CLI::Option* option : command->get_options())
             option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     }
+}
+
+// The line for an option given twice or an argument left over after parsing, naming the commands that do
+// take it; empty when the command line is sound.
+std::string LeftOverError(CommandSet& set, CLI::App* chosen) {
+    for (CLI::App* scope : {&set.App, chosen}) {
+        if (scope == nullptr) continue;
+        for (const CLI::Option* option : scope->get_options()) {
+            if (option->count() > 1) return option->get_name() + " is given twice";
+        }
+    }
+    std::vector<std::string> extras = set.App.remaining();
+    if (chosen != nullptr) {
+        const std::vector<std::string> more = chosen->remaining();
+        extras.insert(extras.begin(), more.begin(), more.end());
+    }
+    std::erase(extras, "--");  // the end of the options: CLI11 honours it, then hands it back as an extra
+    if (extras.empty()) return {};
+    const std::string& extra = extras.front();
+    const std::string option = extra.substr(0, extra.find('='));
+    std::string owners;  // the commands that have the option
+    for (CLI::App* command : set.All()) {
+        if (command != chosen && command->get_option_no_throw(option) != nullptr)
+            owners += (owners.empty() ? "" : ", ") + command->get_name();
+    }
+    if (chosen == nullptr) {
+        if (!extra.starts_with("-"))
+            return "unknown command '" + extra +
+                   "' (the commands are count, list, first and split; see nqueens --help)";
+        if (!owners.empty()) return option + " belongs to a command: " + owners + " (see nqueens --help)";
+        return "unknown option " + extra + " (see nqueens --help)";
+    }
+    const std::string name = chosen->get_name();
+    if (!extra.starts_with("-")) return name + " takes one N; '" + extra + "' is one too many";
+    if (!owners.empty())
+        return name + " has no " + option + "; it belongs to " + owners + " (see nqueens --help)";
+    return name + " has no " + option + " option (see nqueens --help)";
+}
+
+// Fills `args` from argv. Returns -1 when a command or the window is to follow, otherwise the exit status of
+// --help, --version or a parse error (whose line it has written).
+int ReadArguments(int argc, const char* const* argv, const char* version, Arguments& args, std::FILE* out,
+                  std::FILE* err) {
+    CommandSet set;
+    DefineCommands(set, version, args);
     std::vector<std::string> reversed = EmptyValuesSplit(argc, argv);
     try {
-        app.parse(reversed);
+        set.App.parse(reversed);
     } catch (const CLI::Success& e) {  // --help or --version
         std::ostringstream o, m;
-        app.exit(e, o, m);
+        set.App.exit(e, o, m);
         return WriteAll(o.str(), out, err);
     } catch (const CLI::ArgumentMismatch& e) {  // "--fixed: 1 required QUEENS missing" and the like
         const std::string what = e.what();
@@ -189,52 +245,17 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
         return UsageError(err, OneLine(e.what()) + " (see nqueens --help)");
     }
     CLI::App* chosen = nullptr;
-    for (CLI::App* command : {count, list, first, split}) {
+    for (CLI::App* command : set.All()) {
         if (command->parsed()) chosen = command;
     }
-    for (CLI::App* scope : {&app, chosen}) {
-        if (scope == nullptr) continue;
-        for (const CLI::Option* option : scope->get_options()) {
-            if (option->count() > 1) return UsageError(err, option->get_name() + " is given twice");
-        }
-    }
-    std::vector<std::string> extras = app.remaining();
-    if (chosen != nullptr) {
-        const std::vector<std::string> more = chosen->remaining();
-        extras.insert(extras.begin(), more.begin(), more.end());
-    }
-    if (!extras.empty()) {
-        const std::string& extra = extras.front();
-        const std::string option = extra.substr(0, extra.find('='));
-        std::string owners;  // the commands that have the option
-        for (CLI::App* command : {count, list, first, split}) {
-            if (command != chosen && command->get_option_no_throw(option) != nullptr)
-                owners += (owners.empty() ? "" : ", ") + command->get_name();
-        }
-        if (chosen == nullptr) {
-            if (!extra.starts_with("-"))
-                return UsageError(
-                    err, "unknown command '" + extra +
-                             "' (the commands are count, list, first and split; see nqueens --help)");
-            if (!owners.empty())
-                return UsageError(err, option + " belongs to a command: " + owners + " (see nqueens --help)");
-            return UsageError(err, "unknown option " + extra + " (see nqueens --help)");
-        }
-        const std::string name = chosen->get_name();
-        if (!extra.starts_with("-"))
-            return UsageError(err, name + " takes one N; '" + extra + "' is one too many");
-        if (!owners.empty())
-            return UsageError(
-                err, name + " has no " + option + "; it belongs to " + owners + " (see nqueens --help)");
-        return UsageError(err, name + " has no " + option + " option (see nqueens --help)");
-    }
+    if (const std::string error = LeftOverError(set, chosen); !error.empty()) return UsageError(err, error);
     if (chosen != nullptr) {
         args.Command = chosen->get_name();
         args.HasFixed = chosen->count("--fixed") > 0;
     }
-    args.HasJobs = count->count("--jobs") > 0;
-    args.HasSave = count->count("--save") > 0;
-    args.HasLimit = list->count("--limit") > 0;
+    args.HasJobs = set.Count->count("--jobs") > 0;
+    args.HasSave = set.Count->count("--save") > 0;
+    args.HasLimit = set.List->count("--limit") > 0;
     return -1;
 }
 
@@ -260,7 +281,7 @@ CommandLineOutcome RunCommandLine(int argc, const char* const* argv, std::FILE* 
             return {
                 .ExitStatus = UsageError(
                     err, "--unique counts whole boards up to rotation and reflection; it refuses --fixed")};
-        std::int64_t jobs = std::max(1u, std::thread::hardware_concurrency());
+        std::int64_t jobs = HardwareThreads();
         if (args.HasJobs) {
             const std::string error = ReadOptionNumber("--jobs", args.JobsText, 1, kMaxJobs,
                                                        "from 1 to " + std::to_string(kMaxJobs), jobs);

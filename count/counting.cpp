@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting on a oneTBB arena: the unfinished tasks in a fixed shuffled order, one at a time per worker, each
 // timed by its thread's processor clock.
 #include "count/counting.h"
 
 #include <tbb/blocked_range.h>
+#include <tbb/info.h>
 #include <tbb/parallel_for.h>
 #include <tbb/partitioner.h>
 #include <tbb/task_arena.h>
@@ -11,6 +13,8 @@
 #include <ctime>
 #include <random>
 #include <vector>
+
+#include "engine/stop_poll.h"
 
 namespace nq {
 namespace {
@@ -62,6 +66,10 @@ CountResult CountSolutions(const CountRequest& request) {
     const CountPlan plan(request.Board, request.Unique);
     TaskLedger ledger(plan.Size());
     return CountTasks(plan, ledger, {.Jobs = request.Jobs, .Stop = request.Stop});
+}
+
+int HardwareThreads() {
+    return std::max(1, tbb::info::default_concurrency());
 }
 
 }  // namespace nq

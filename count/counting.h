@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting the solutions of a problem on several threads: the plan's tasks, taken one at a time by the
 // workers of a oneTBB arena so that uneven tasks keep every thread busy, in a fixed shuffled order so that
 // the tasks finished at any moment are a fair sample of all of them (which the progress estimate relies on).
@@ -43,5 +44,9 @@ struct TaskRun {
 CountResult CountTasks(const CountPlan& plan, TaskLedger& ledger, const TaskRun& run);
 
 CountResult CountSolutions(const CountRequest& request);
+
+// The worker threads the machine offers for counting, as oneTBB sees them (all hardware threads, or what
+// the process's affinity leaves): at least 1. What "all threads" means wherever the program counts.
+int HardwareThreads();
 
 }  // namespace nq

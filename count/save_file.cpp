@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save file's text and its strict reader.
 #include "count/save_file.h"
 
@@ -6,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <system_error>
 
 namespace nq {
 namespace {

@@ -1,14 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The subtrees ahead of a search: their generation in the search's order, the window of them, and the workers
 // that count them with the engine's kernels.
 #include "count/subtree_counts.h"
 
 #include <tbb/global_control.h>
-#include <tbb/info.h>
 #include <tbb/task_arena.h>
 #include <tbb/task_group.h>
 
 #include <algorithm>
-#include <bit>
+#include <array>
+#include <utility>
+#include <vector>
 
 #include "engine/completions.h"
 
@@ -23,10 +25,6 @@ int CountingDepth(const Problem& p) {
            MakeSubproblems(layout, depth, p.Fixed.empty()).size() < kEnoughSubtrees)
         ++depth;
     return depth;
-}
-
-int HardwareThreads() {
-    return std::max(1, tbb::info::default_concurrency());
 }
 
 // ---- The window and its workers.
@@ -144,7 +142,7 @@ std::optional<std::uint64_t> SubtreeCounts::Finished(const SubtreePrefix& prefix
     return count;
 }
 
-void SubtreeCounts::CountRow(int row) {
+void SubtreeCounts::LetThroughMirroredRow(int row) {
     std::size_t tasks = 0;
     {
         const std::lock_guard lock(mutex_);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counts of the subtrees that lie ahead of a one-step search, made by worker threads while the search runs. A
 // subtree is the part of the search below one placement of the first `depth` free columns; they are generated
 // in the order the search reaches them, a bounded window of them at a time, and counted one per task with the
@@ -15,15 +16,13 @@
 #include <optional>
 #include <vector>
 
+#include "count/counting.h"
 #include "engine/prefix_walker.h"
 #include "engine/problem.h"
 #include "engine/search_tree.h"
 #include "engine/stop_poll.h"
 
 namespace nq {
-
-// The worker threads the machine offers for counting: all hardware threads, at least 1.
-int HardwareThreads();
 
 // The depth of the first free columns at which the subtrees are cut: enough of them (a few thousand) for an
 // even load, at most 6 columns.
@@ -44,7 +43,7 @@ class SubtreeCounts {
     // Ends what was counted before, then generates the subtrees of `problem` at `depth` (1..free columns - 1)
     // from the first one not below `from`. With `mirror` (no fixed queens only), the rows r of the first
     // column with 2r > n + 1 (the lower half, whose mirror images lie in the upper half) are generated only
-    // once CountRow names them.
+    // once LetThroughMirroredRow names them.
     void Begin(const Problem& problem, int depth, bool mirror, const SubtreePrefix& from);
     // Ends the workers' work and forgets every count: returns once no worker counts any more (microseconds
     // after the call: the kernels poll their stop flag every few thousand nodes).
@@ -58,7 +57,7 @@ class SubtreeCounts {
     // tells whether a worker is counting it now.
     std::optional<std::uint64_t> Finished(const SubtreePrefix& prefix, bool& counting);
     // Lets the generation go on through the lower-half row `row` of the first column (mirror only).
-    void CountRow(int row);
+    void LetThroughMirroredRow(int row);
     // The share of the whole search (as if every subtree of a column were alike) of the finished subtrees
     // that lie after `prefix`.
     double FinishedShareAfter(const SubtreePrefix& prefix) const;
@@ -90,7 +89,7 @@ class SubtreeCounts {
     SearchLayout layout_;
     int depth_ = 0;
     bool mirror_ = false;
-    int countRow_ = 0;  // the lower-half row CountRow let through
+    int countRow_ = 0;  // the lower-half row LetThroughMirroredRow let through
     PrefixWalker walker_;
     std::deque<std::shared_ptr<Slot>> ahead_;  // in the search's order, from the one it is in or will reach
     std::size_t nextClaim_ = 0;                // ahead_[0..nextClaim_) are claimed by a worker or done

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board state of an n-queens search and the one-step backtracking search over it.
 // Pure C++: no window, no allocation; the window object owns one Board and drives it pass by pass.
 #pragma once
@@ -111,18 +112,26 @@ class Board {
   private:
     // What the search keeps beside the arrays, as sets of rows, much as the classic recursion keeps its
     // masks in its stack frames:
-    //  - frame[c], for each free column c up to the cursor (n + 1 included): what the free columns' queens
-    //    left of c leave to it;
+    //  - the frame of each free column c up to the cursor (n + 1 included): what the free columns' queens
+    //    left of c leave to it, as three arrays (indexing one word is cheaper in the step than a struct);
     //  - fixedBlock[c], for every column: the rows of column c that the fixed queens hold or attack;
     //  - untried[c], for a free column holding a queen: its open rows below that queen, so that a backtrack
     //    into c needs no recount; for the empty free column under the cursor: all its open rows;
     //  - board: rows 1..n.
     // All of it is rebuilt from the arrays when known_ is false, which every public writer sets.
     struct SearchBits {
-        std::array<ColumnFrame, kColumnSlots> frame{};
+        std::array<std::uint64_t, kColumnSlots> frameHeld{};
+        std::array<std::uint64_t, kColumnSlots> frameUp{};
+        std::array<std::uint64_t, kColumnSlots> frameDown{};
         std::array<std::uint64_t, kColumnSlots> fixedBlock{};
         std::array<std::uint64_t, kColumnSlots> untried{};
         std::uint64_t board = 0;
+        ColumnFrame Frame(std::ptrdiff_t c) const { return {frameHeld[c], frameUp[c], frameDown[c]}; }
+        void SetFrame(std::ptrdiff_t c, const ColumnFrame& f) {
+            frameHeld[c] = f.Held;
+            frameUp[c] = f.Up;
+            frameDown[c] = f.Down;
+        }
         friend bool operator==(const SearchBits&, const SearchBits&) = default;
     };
     SearchBits bits_;
@@ -137,6 +146,8 @@ class Board {
     // diagonals already vacated), on the lowest row of `open` (its untried rows, not empty), and the cursor
     // on the next free column or n + 1.
     void PlaceLowest(std::ptrdiff_t c, std::ptrdiff_t leaving, std::uint64_t open);
+    // FirstFreeColumn's rule with n in a register, for the step.
+    std::ptrdiff_t SkipFixed(std::ptrdiff_t c, std::ptrdiff_t n) const;
     // Frees the row and diagonals of the queen on (c, r); QueenRow[c] is the caller's to overwrite or empty.
     void Vacate(std::ptrdiff_t c, std::ptrdiff_t r);
     // Ends the search when column 1 (free) has no row left below `row`, its queen's.
@@ -153,11 +164,14 @@ inline void Board::Vacate(std::ptrdiff_t c, std::ptrdiff_t r) {
     DiagDiff[BoardSize + c - r] = 0;
 }
 
-inline std::int32_t Board::FirstFreeColumn(std::int32_t from) const {
-    std::int32_t c = from;
-    while (c <= BoardSize && FixedColumn[c] == 1)
+inline std::ptrdiff_t Board::SkipFixed(std::ptrdiff_t c, std::ptrdiff_t n) const {
+    while (c <= n && FixedColumn[c] == 1)
         ++c;
     return c;
+}
+
+inline std::int32_t Board::FirstFreeColumn(std::int32_t from) const {
+    return static_cast<std::int32_t>(SkipFixed(from, BoardSize));
 }
 
 inline void Board::FinishAtFirstColumn(std::ptrdiff_t row) {
@@ -180,10 +194,10 @@ inline void Board::PlaceLowest(std::ptrdiff_t c, std::ptrdiff_t leaving, std::ui
     CandidateRow = static_cast<std::int32_t>(r);
     std::ptrdiff_t next = c + 1;
     if (FixedColumn[next] == 1) [[unlikely]]
-        next = FirstFreeColumn(static_cast<std::int32_t>(next));
+        next = SkipFixed(next, n);
     // The next free column's frame: this queen joins, and the diagonals travel the columns in between.
-    const ColumnFrame frame = bits_.frame[c].After(bit, next - c);
-    bits_.frame[next] = frame;
+    const ColumnFrame frame = bits_.Frame(c).After(bit, next - c);
+    bits_.SetFrame(next, frame);
     bits_.untried[next] = frame.Open(bits_.board, bits_.fixedBlock[next]);
     SearchColumn = static_cast<std::int32_t>(next);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The completion kernel: the layout turned once per problem into starting masks and the few special steps
 // between free columns, then a bitmask search built for baseline x86-64 and for x86-64-v3.
 #include "engine/completions.h"
@@ -5,6 +6,8 @@
 #include <array>
 #include <atomic>
 #include <bit>
+
+#include "engine/board.h"
 
 namespace nq {
 namespace {

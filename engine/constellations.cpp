@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start constellations and the work units built on them; the completion kernel counts each unit.
 //
 // Inside this file the board is read along the project's columns: a "line" is a column (0-based, the
@@ -10,7 +11,9 @@
 #include <bit>
 #include <compare>
 #include <stdexcept>
+#include <utility>
 
+#include "engine/board.h"
 #include "engine/completions.h"
 #include "engine/instruction_set.h"
 #include "engine/search_tree.h"
@@ -346,6 +349,112 @@ std::vector<Queen> WorkUnits::PlacedQueens(std::size_t i) const {
     return queens;
 }
 
+// Builds a plan's units: one way for boards too small for constellations, one for fixed queens, one from the
+// constellations of a whole board.
+struct PlanBuilder {
+    using Unit = WorkUnits::Unit;
+    using Kind = WorkUnits::Kind;
+    WorkUnits Plan;
+
+    PlanBuilder(int n, bool unique) {
+        Plan.N_ = n;
+        Plan.Unique_ = unique;
+    }
+
+    void Add(const std::vector<Square>& set, Unit u) {
+        u.First = static_cast<std::uint32_t>(Plan.Placed_.size());
+        u.Count = static_cast<std::uint8_t>(set.size());
+        for (const Square s : set) {
+            Plan.Placed_.push_back(static_cast<std::uint8_t>(s.Line));
+            Plan.Placed_.push_back(static_cast<std::uint8_t>(s.Pos));
+        }
+        u.Expected = Expected(Plan.N_, Plan.Placed_.data() + u.First, u.Count);
+        if (u.Expected == 0 && u.How != Kind::SmallUnique) {
+            Plan.Placed_.resize(u.First);  // no solution below: not worth a unit
+            return;
+        }
+        Plan.Units_.push_back(u);
+    }
+
+    static int FirstFreeLine(const std::vector<Square>& set) {
+        int line = 0;
+        while (std::any_of(set.begin(), set.end(), [&](Square q) { return q.Line == line; }))
+            ++line;
+        return line;
+    }
+
+    // One plain unit: the fixed queens, or the unique count by full enumeration.
+    void SmallBoard(const std::vector<Square>& given) {
+        Unit u;
+        u.How = Plan.Unique_ ? Kind::SmallUnique : Kind::Times;
+        Add(given, u);
+    }
+
+    // No symmetry here, and without it constellations do not pay: a border completion searches about 1.2
+    // times the nodes of the plain search it replaces. Units are the placements of the first free lines of
+    // the best-oriented image of the fixed queens, as many lines as an even load needs.
+    void WithFixed(const std::vector<Square>& given) {
+        const int n = Plan.N_;
+        std::vector<std::vector<Square>> level = {Oriented(n, given)};
+        for (int freeLines = n - static_cast<int>(given.size());
+             level.size() < kEnoughUnits && freeLines > kCutAbove; --freeLines) {
+            std::vector<std::vector<Square>> next;
+            for (std::vector<Square>& set : level) {
+                const int line = FirstFreeLine(set);
+                for (int pos = 0; pos < n; ++pos) {
+                    if (!Fits(set, {line, pos})) continue;
+                    next.push_back(set);
+                    next.back().push_back({line, pos});
+                }
+            }
+            level = std::move(next);
+        }
+        for (const std::vector<Square>& set : level)
+            Add(set, Unit{});
+    }
+
+    // One unit per class of border placements (multiplicity, or the class share of the unique count), cut
+    // by one more queen on the first line the search visits when they are too few for an even load; the
+    // searches below add up to the same nodes. Class shares stay whole: their value is only known for the
+    // whole constellation.
+    void FromConstellations() {
+        const int n = Plan.N_;
+        std::vector<std::pair<std::vector<Square>, Unit>> classes;
+        for (BorderClass& c : BorderClasses(n)) {
+            Unit u;
+            if (!Plan.Unique_) {
+                u.Multiplicity = static_cast<std::uint8_t>(c.Orbit);
+            } else if (c.Stabilizer > 1) {
+                u.How = Kind::ClassShare;
+                u.Stabilizer = static_cast<std::uint8_t>(c.Stabilizer);
+                u.Rotations = c.Rotations;
+            }
+            classes.emplace_back(Oriented(n, c.Queens), u);
+        }
+        const bool cut = classes.size() < kEnoughUnits && n > kCutAbove;
+        for (auto& [set, u] : classes) {
+            if (!cut || u.How != Kind::Times) {
+                Add(set, u);
+                continue;
+            }
+            const int line = FirstFreeLine(set);
+            for (int pos = 0; pos < n; ++pos) {
+                if (!Fits(set, {line, pos})) continue;
+                set.push_back({line, pos});
+                Add(set, u);
+                set.pop_back();
+            }
+        }
+    }
+
+    // The biggest expected units first.
+    WorkUnits Finish() {
+        std::stable_sort(Plan.Units_.begin(), Plan.Units_.end(),
+                         [](const Unit& a, const Unit& b) { return a.Expected > b.Expected; });
+        return std::move(Plan);
+    }
+};
+
 WorkUnits MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique) {
     if (n < 1 || n > kMaxN) throw std::invalid_argument("board size out of range");
     if (unique && !fixed.empty()) throw std::invalid_argument("unique count with fixed queens");
@@ -357,95 +466,15 @@ WorkUnits MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique) {
             throw std::invalid_argument("fixed queens off the board or attacking");
         given.push_back(s);
     }
-
-    WorkUnits plan;
-    plan.N_ = n;
-    plan.Unique_ = unique;
-    using Unit = WorkUnits::Unit;
-    using Kind = WorkUnits::Kind;
-    const auto add = [&](const std::vector<Square>& set, Unit u) {
-        u.First = static_cast<std::uint32_t>(plan.Placed_.size());
-        u.Count = static_cast<std::uint8_t>(set.size());
-        for (const Square s : set) {
-            plan.Placed_.push_back(static_cast<std::uint8_t>(s.Line));
-            plan.Placed_.push_back(static_cast<std::uint8_t>(s.Pos));
-        }
-        u.Expected = Expected(n, plan.Placed_.data() + u.First, u.Count);
-        if (u.Expected == 0 && u.How != Kind::SmallUnique) {
-            plan.Placed_.resize(u.First);  // no solution below: not worth a unit
-            return;
-        }
-        plan.Units_.push_back(u);
-    };
-
+    PlanBuilder builder(n, unique);
     if (n <= kSmallN) {
-        Unit u;
-        u.How = unique ? Kind::SmallUnique : Kind::Times;
-        add(given, u);
-        return plan;
-    }
-
-    const auto firstFreeLine = [](const std::vector<Square>& set) {
-        int line = 0;
-        while (std::any_of(set.begin(), set.end(), [&](Square q) { return q.Line == line; }))
-            ++line;
-        return line;
-    };
-
-    if (!given.empty()) {
-        // No symmetry here, and without it constellations do not pay: a border completion searches about
-        // 1.2 times the nodes of the plain search it replaces. Units are the placements of the first free
-        // lines of the best-oriented image of the fixed queens, as many lines as an even load needs.
-        std::vector<std::vector<Square>> level = {Oriented(n, given)};
-        for (int freeLines = n - static_cast<int>(given.size());
-             level.size() < kEnoughUnits && freeLines > kCutAbove; --freeLines) {
-            std::vector<std::vector<Square>> next;
-            for (std::vector<Square>& set : level) {
-                const int line = firstFreeLine(set);
-                for (int pos = 0; pos < n; ++pos) {
-                    if (!Fits(set, {line, pos})) continue;
-                    next.push_back(set);
-                    next.back().push_back({line, pos});
-                }
-            }
-            level = std::move(next);
-        }
-        for (const std::vector<Square>& set : level)
-            add(set, Unit{});
+        builder.SmallBoard(given);
+    } else if (!given.empty()) {
+        builder.WithFixed(given);
     } else {
-        std::vector<std::pair<std::vector<Square>, Unit>> classes;
-        for (BorderClass& c : BorderClasses(n)) {
-            Unit u;
-            if (!unique) {
-                u.Multiplicity = static_cast<std::uint8_t>(c.Orbit);
-            } else if (c.Stabilizer > 1) {
-                u.How = Kind::ClassShare;
-                u.Stabilizer = static_cast<std::uint8_t>(c.Stabilizer);
-                u.Rotations = c.Rotations;
-            }
-            classes.emplace_back(Oriented(n, c.Queens), u);
-        }
-        // Cut the units by one more queen on the first line the search visits when they are too few for
-        // an even load; the searches below add up to the same nodes. Class shares stay whole: their value
-        // is only known for the whole constellation.
-        const bool cut = classes.size() < kEnoughUnits && n > kCutAbove;
-        for (auto& [set, u] : classes) {
-            if (!cut || u.How != Kind::Times) {
-                add(set, u);
-                continue;
-            }
-            const int line = firstFreeLine(set);
-            for (int pos = 0; pos < n; ++pos) {
-                if (!Fits(set, {line, pos})) continue;
-                set.push_back({line, pos});
-                add(set, u);
-                set.pop_back();
-            }
-        }
+        builder.FromConstellations();
     }
-    std::stable_sort(plan.Units_.begin(), plan.Units_.end(),
-                     [](const Unit& a, const Unit& b) { return a.Expected > b.Expected; });
-    return plan;
+    return builder.Finish();
 }
 
 template <bool Nodes>

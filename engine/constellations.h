@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting n-queens solutions (n 1..32) by start constellations, the method of the record counters.
 //
 // Every solution has exactly one queen on each of the four border lines (first and last column, first and
@@ -41,7 +42,7 @@ class WorkUnits {
     std::vector<Queen> PlacedQueens(std::size_t i) const;
 
   private:
-    friend WorkUnits MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique);
+    friend struct PlanBuilder;
     template <bool Nodes>
     friend std::uint64_t CountUnit(const WorkUnits& plan, std::size_t i, StopPoll& poll,
                                    std::uint64_t& nodes);

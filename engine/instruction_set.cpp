@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which instruction set this process uses: the processor's features, read once, and the NQ_KERNEL switch.
 #include "engine/instruction_set.h"
 

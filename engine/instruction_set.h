@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The instruction sets the hot loops are built for, and the one this process uses: the best the processor
 // runs, chosen once, unless the environment variable NQ_KERNEL=baseline forces plain x86-64.
 #pragma once

@@ -1,6 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board's writers, the rebuilding and checking of the search's bit state, and the rare step from a fixed
 // column. The search step itself is inline in board.h.
 #include "engine/board.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
 
 namespace nq {
 
@@ -55,7 +60,7 @@ void Board::ComputeSearchBits(SearchBits& out) const {
     // The free columns' queens from the left; the diagonals move one row per column.
     ColumnFrame frame;
     for (std::int32_t c = 1; c <= n + 1; ++c) {
-        out.frame[c] = frame;
+        out.SetFrame(c, frame);
         const bool free = c > n || FixedColumn[c] == 0;
         const std::int32_t r = c <= n && onBoard(QueenRow[c]) ? QueenRow[c] : 0;
         if (free) out.untried[c] = frame.Open(board, out.fixedBlock[c]) >> r << r;  // rows r + 1.. (bits r..)
@@ -79,7 +84,7 @@ bool Board::MasksAgreeWithArrays() const {
         const bool free = c > n || FixedColumn[c] == 0;
         if (c <= n && bits_.fixedBlock[c] != expected.fixedBlock[c]) return false;
         // Frames matter for the free columns the search has reached; the others are rewritten before use.
-        if (free && c <= SearchColumn && bits_.frame[c] != expected.frame[c]) return false;
+        if (free && c <= SearchColumn && bits_.Frame(c) != expected.Frame(c)) return false;
         // Untried rows matter for the queens of the free columns and for the empty column under the cursor.
         if (free && (c == SearchColumn || (c <= n && QueenRow[c] > 0)) &&
             bits_.untried[c] != expected.untried[c]) {

@@ -1,10 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The launcher-entry signal over the session bus.
 #include "qt/launcher_progress.h"
 
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QMap>
+#include <QString>
 #include <QVariantMap>
 
 namespace nq {
@@ -31,7 +36,8 @@ void LauncherProgress::Show(bool visible, double progress) {
     QVariantMap properties;
     properties.insert(QStringLiteral("progress"), progress);
     properties.insert(QStringLiteral("progress-visible"), visible);
-    signal << QStringLiteral("application://nqueens.desktop") << properties;
+    signal << QStringLiteral("application://%1.desktop").arg(QGuiApplication::desktopFileName())
+           << properties;
     QDBusConnection::sessionBus().send(signal);
 }
 

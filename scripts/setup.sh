@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs from Debian's packages everything the build, the tests and the program need. Does nothing when all is
 # there; runs apt-get as root, or through sudo otherwise.
 set -euo pipefail
@@ -10,6 +11,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev libxkbcommon-dev   # the window (Qt DBus is in qt6-base-dev)
   xvfb xauth x11-utils imagemagick fonts-dejavu-core    # running it on a virtual display, screenshots
   libtbb-dev libcli11-dev zlib1g-dev parallel bc        # the console commands (zlib: the save file's checksum); across machines
+  scdoc man-db lintian appstream bash-completion        # the manual page and the package's checks
 )
 
 missing=()

@@ -1,13 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting in the window on every core: the fast-forward over counted subtrees and mirrored rows, and the
 // members of Form1 that switch it on and call it from the run loop.
 #include "window/fast_forward.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
-#include "count/counting.h"
-#include "window/board_picture.h"
+#include "engine/problem.h"
+#include "engine/search_tree.h"
+#include "window/controls.h"
 #include "window/form1.h"
+#include "window/progress_estimate.h"
 
 namespace nq {
 
@@ -83,7 +91,8 @@ bool FastForward::AtEntry(Board& board) {
                 inSubtree_ = false;
                 return true;
             }
-            counts_.CountRow(row);  // its mirror image went uncounted: the workers count this row too
+            // Its mirror image went uncounted: the workers count this row too.
+            counts_.LetThroughMirroredRow(row);
         }
     }
     continuous_ = true;
@@ -134,10 +143,6 @@ double FastForward::Share(const Board& board) const {
 
 // ---- Form1's side.
 
-Form1::Form1(Platform& platform) : platform_(platform) {}
-
-Form1::~Form1() = default;
-
 void Form1::CountOnCores(int workers) {
     if (workers <= 0) {
         fast_.reset();
@@ -158,7 +163,7 @@ void Form1::NewGeneration() {
 std::int32_t Form1::WatchedColumn(bool stopAtSolution) {
     if (fast_ == nullptr) return -1;
     if (stopAtSolution) {
-        fast_->Gap();
+        fast_->EntriesMayHaveGoneUnseen();
         return -1;
     }
     return fast_->Prepare(*this, boardGeneration_);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting in the window on every core: the run loop's side of the subtrees that worker threads count ahead
 // of the search. At the entry of a counted subtree (or inside one whose count arrived meanwhile) it adds the
 // count to the solution number and leaves the board as the one-step search leaves it after that subtree;
@@ -21,8 +22,8 @@ class FastForward {
     // sets the workers off from the board's position. Returns the column whose empty cursor marks the entry
     // of a subtree, or -1 when this search is not counted ahead (too small a board, or it has ended).
     std::int32_t Prepare(const Board& board, std::uint64_t generation);
-    // Passes went by one at a time (the box checked): entries may have gone unseen.
-    void Gap() { continuous_ = false; }
+    // Passes went by one at a time (the box checked), without AtEntry: entries may have gone unseen.
+    void EntriesMayHaveGoneUnseen() { continuous_ = false; }
     // The search is gone or has ended: the workers stop and every count is forgotten.
     void End();
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console commands through their command line, held against known counts, the brute-force oracle and
 // the window's own search: counts (whole board, fixed queens, up to symmetry, any number of threads), list
 // and first in the window's order, split sharing the solutions exactly, and every usage error.
@@ -220,6 +221,10 @@ TEST(ConsoleMessages, AreWholeLinesOfOurOwn) {
         std::string Line;
     } cases[] = {
         {{"count", "8", "--fixed="}, 0, "92"},
+        {{"count", "--", "8"}, 0, "92"},
+        {{"count", "8", "--fixed", "1:99999999999999999999"},
+         2,
+         "nqueens: --fixed '1:99999999999999999999': row 99999999999999999999 is outside 1..8"},
         {{"count", "8", "--fixed=", "--unique"}, 0, "12"},
         {{"count", "8", "--fixed", "", "--unique"}, 0, "12"},
         {{"list", "8", "--limit=", "--fixed", "1:1"},

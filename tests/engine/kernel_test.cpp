@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Both builds of the completion kernel, baseline x86-64 and x86-64-v3, each made the active one in turn, so
 // that the one this machine would not pick is tested too: whole boards against A000170 and boards with
 // fixed queens against the oracle, the fixed sets chosen for the kernel's special steps.

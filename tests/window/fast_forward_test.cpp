@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting on every core, seen through the window: every position and solution number shown at a pump is a
 // state the one-core search passes through, a run ends in the one-core run's state, a break shows such a
 // state and goes on from it, checking the box stops at the next solution after the position shown, and a
