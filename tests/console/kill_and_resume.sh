@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# A long count with --save ended by signals and started again each time until it finishes. First the signals
-# it catches, each before the first periodic save: it saves, ends with one line and 128 + the signal, removes
+# A long count (by constellations: quadrants end n = 17 too soon) with --save ended by signals and started
+# again each time until it finishes. First the signals it catches, each before the first periodic save: it saves, ends with one line and 128 + the signal, removes
 # its lock and temporary files, and the file holds more work than before. Then SIGKILL at random moments:
 # every run goes on from the file the last one left (never refused as damaged or held), the final count is the
 # known one, and nothing but the file is left. Argument: the nqueens program.
@@ -24,7 +24,7 @@ only_the_file() {
 # signal, exit status, seconds before it, the message's first word(s)
 while read -r signal status delay word; do
     before=$(finished)
-    "$nqueens" count 17 --jobs 2 --save "$file" >"$folder/out" 2>"$folder/err" &
+    "$nqueens" count 17 --method constellations --jobs 2 --save "$file" >"$folder/out" 2>"$folder/err" &
     pid=$!
     sleep "$delay"
     kill -"$signal" "$pid"
@@ -48,7 +48,7 @@ HUP 129 1.6 hung up
 TABLE
 
 for run in $(seq 1 60); do
-    "$nqueens" count 17 --jobs 2 --save "$file" >"$folder/out" 2>"$folder/err" &
+    "$nqueens" count 17 --method constellations --jobs 2 --save "$file" >"$folder/out" 2>"$folder/err" &
     pid=$!
     # Between 1 and 5 s: before, across and after the saves (every 2 s).
     sleep "$(( 1 + RANDOM % 4 )).$(( RANDOM % 10 ))"
