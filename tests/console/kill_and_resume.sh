@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # A long count (by constellations: quadrants end n = 17 too soon) with --save ended by signals and started
-# again each time until it finishes. First the signals it catches, each before the first periodic save: it saves, ends with one line and 128 + the signal, removes
-# its lock and temporary files, and the file holds more work than before. Then SIGKILL at random moments:
-# every run goes on from the file the last one left (never refused as damaged or held), the final count is the
-# known one, and nothing but the file is left. Argument: the nqueens program.
+# again each time until it finishes. First the signals it catches, each before the first periodic save: it
+# saves, ends with one line and 128 + the signal, removes its lock and temporary files, and the file holds more
+# work than before. Then SIGKILL at random moments: every run goes on from the file the last one left (never
+# refused as damaged or held), the final count is the known one, and nothing but the file is left. Argument:
+# the nqueens program.
 set -euo pipefail
 nqueens=$1
 expected=95815104   # the solutions of n = 17
