@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "count/subtree_counts.h"
+#include "count/counting.h"
 #include "desktop_reading.h"
 #include "qt/board_canvas.h"
 #include "qt/board_window.h"

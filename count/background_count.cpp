@@ -1,0 +1,47 @@
+// The background count: one thread runs the console's counter over the plan until it is done or told to
+// stop; the caller's thread starts, stops and reads it.
+#include "count/background_count.h"
+
+#include "count/counting.h"
+
+namespace nq {
+
+void BackgroundCount::Begin(const Problem& problem, int jobs) {
+    End();
+    plan_ = std::make_unique<CountPlan>(problem, false);
+    ledger_ = std::make_unique<TaskLedger>(plan_->Size());
+    estimate_ = std::make_unique<WorkEstimate>(plan_->Size());
+    jobs_ = jobs < 1 ? 1 : jobs;
+    Resume();
+}
+
+void BackgroundCount::Pause() {
+    if (!thread_.joinable()) return;
+    stop_.store(true, std::memory_order_relaxed);
+    thread_.join();
+}
+
+void BackgroundCount::Resume() {
+    if (plan_ == nullptr || thread_.joinable() || done_.load(std::memory_order_acquire)) return;
+    stop_.store(false, std::memory_order_relaxed);
+    thread_ = std::thread([this] {
+        CountTasks(*plan_, *ledger_, {.Jobs = jobs_, .Stop = &stop_});
+        if (ledger_->Finished() == ledger_->Size()) done_.store(true, std::memory_order_release);
+    });
+}
+
+void BackgroundCount::End() {
+    Pause();
+    done_.store(false, std::memory_order_relaxed);
+    estimate_.reset();
+    ledger_.reset();
+    plan_.reset();
+}
+
+double BackgroundCount::Share() const {
+    if (estimate_ == nullptr) return -1.0;
+    estimate_->Update(*ledger_);
+    return estimate_->Share();
+}
+
+}  // namespace nq
