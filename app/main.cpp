@@ -47,7 +47,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("nqueens"));
     QApplication::setApplicationVersion(QStringLiteral(NQ_VERSION));
     QApplication::setOrganizationName(QStringLiteral("nqueens"));
-    QApplication::setDesktopFileName(QStringLiteral("nqueens"));  // matches the installed desktop entry
+    QApplication::setDesktopFileName(QStringLiteral(NQ_APP_ID));  // the installed desktop entry's id
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/nqueens.png")));
     // No display name: Qt would append it to the title bar, and the caption is the window's own text.
 

@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QVariantMap>
 
 namespace nq {
@@ -31,7 +32,8 @@ void LauncherProgress::Show(bool visible, double progress) {
     QVariantMap properties;
     properties.insert(QStringLiteral("progress"), progress);
     properties.insert(QStringLiteral("progress-visible"), visible);
-    signal << QStringLiteral("application://nqueens.desktop") << properties;
+    signal << QStringLiteral("application://%1.desktop").arg(QGuiApplication::desktopFileName())
+           << properties;
     QDBusConnection::sessionBus().send(signal);
 }
 

@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev libxkbcommon-dev   # the window (Qt DBus is in qt6-base-dev)
   xvfb xauth x11-utils imagemagick fonts-dejavu-core    # running it on a virtual display, screenshots
   libtbb-dev libcli11-dev zlib1g-dev parallel bc        # the console commands (zlib: the save file's checksum); across machines
+  scdoc man-db lintian appstream bash-completion        # the manual page and the package's checks
 )
 
 missing=()
