@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The background count: one thread runs the console's counter over the plan until it is done or told to
 // stop; the caller's thread starts, stops and reads it.
 #include "count/background_count.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The count of a whole problem made in the background of a thread that looks at it now and then (the
 // window's): the console's plan and counter on worker threads of their own, stopped and resumed keeping the
 // finished tasks, its total once every task is done, and the console's weighted estimate of the share done.

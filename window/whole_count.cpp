@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting in the window on every core: the whole problem counted in the background with the console's
 // counter, and the pass that ends the search on its total; the members of Form1 that switch it on.
 #include <memory>
