@@ -62,5 +62,9 @@ int main(int argc, char* argv[]) {
     // The board window: open with --board, or as the settings remember it.
     nq::BoardWindow board(form, view);
     board.Restore(outcome.BoardWindow);
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The window has closed (the session ends): the process ends at once, as quit ends it, without waiting
+    // for the teardown of the workers, oneTBB and Qt. The board window writes its settings as they change.
+    std::fflush(nullptr);
+    std::_Exit(status);
 }

@@ -198,6 +198,7 @@ std::string LeftOverError(CommandSet& set, CLI::App* chosen) {
         const std::vector<std::string> more = chosen->remaining();
         extras.insert(extras.begin(), more.begin(), more.end());
     }
+    std::erase(extras, "--");  // the end of the options: CLI11 honours it, then hands it back as an extra
     if (extras.empty()) return {};
     const std::string& extra = extras.front();
     const std::string option = extra.substr(0, extra.find('='));

@@ -27,6 +27,12 @@ std::string Cat(std::initializer_list<std::string_view> parts) {
     return out;
 }
 
+// The text without its blanks when what is left is a run of digits, else "".
+std::string_view Digits(std::string_view text) {
+    const std::string_view t = Trim(text);
+    return std::all_of(t.begin(), t.end(), [](char ch) { return ch >= '0' && ch <= '9'; }) ? t : "";
+}
+
 }  // namespace
 
 std::int64_t ReadWholeNumber(std::string_view text, std::int64_t min, std::int64_t max) {
@@ -54,21 +60,24 @@ ProblemOrError ReadProblem(std::string_view nText, std::string_view fixedText) {
         const std::size_t comma = rest.find(',');
         const std::string_view pair = Trim(rest.substr(0, comma));
         const std::size_t colon = pair.find(':');
-        const std::int64_t column =
-            colon == std::string_view::npos ? -1 : ReadWholeNumber(pair.substr(0, colon), 0, INT32_MAX);
-        const std::int64_t row =
-            colon == std::string_view::npos ? -1 : ReadWholeNumber(pair.substr(colon + 1), 0, INT32_MAX);
-        if (column < 0 || row < 0) {
+        // A number of any length is a column or row; one outside the board says so, however large.
+        const std::string_view columnText =
+            colon == std::string_view::npos ? "" : Digits(pair.substr(0, colon));
+        const std::string_view rowText =
+            colon == std::string_view::npos ? "" : Digits(pair.substr(colon + 1));
+        if (columnText.empty() || rowText.empty()) {
             out.Error = Cat({"malformed --fixed '", fixedText,
                              "': expected column:row pairs separated by commas, like 3:5,6:1"});
             return out;
         }
-        if (column < 1 || column > n) {
-            out.Error = Cat({"--fixed '", pair, "': column ", std::to_string(column), range});
+        const std::int64_t column = ReadWholeNumber(columnText, 1, n);
+        if (column < 0) {
+            out.Error = Cat({"--fixed '", pair, "': column ", columnText, range});
             return out;
         }
-        if (row < 1 || row > n) {
-            out.Error = Cat({"--fixed '", pair, "': row ", std::to_string(row), range});
+        const std::int64_t row = ReadWholeNumber(rowText, 1, n);
+        if (row < 0) {
+            out.Error = Cat({"--fixed '", pair, "': row ", rowText, range});
             return out;
         }
         const Queen q{static_cast<int>(column), static_cast<int>(row)};

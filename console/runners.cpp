@@ -28,11 +28,14 @@
 namespace nq::console {
 namespace {
 
-// Set by the SIGINT handler while a count runs.
+// Set by the handler of SIGINT, SIGTERM and SIGHUP while a count runs: the count stops, saves and ends as
+// for Ctrl+C, with status 128 + the signal.
 std::atomic<bool> gInterrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+std::atomic<int> gSignal{0};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
 
-extern "C" void OnInterrupt(int) {
+extern "C" void OnInterrupt(int signal) {
+    gSignal.store(signal);
     gInterrupted.store(true);
 }
 
@@ -91,9 +94,8 @@ class ProgressLine {
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             if (elapsed < 1.0) continue;
             estimate_.Update(ledger_);
-            const std::string text = ProgressText(estimate_, ledger_, elapsed);
             std::fputs("\r", err_);
-            std::fputs(CutToWidth(text, TerminalWidth()).c_str(), err_);
+            std::fputs(ProgressText(estimate_, ledger_, elapsed, TerminalWidth()).c_str(), err_);
             std::fputs("\033[K", err_);
             std::fflush(err_);
             shown = true;
@@ -119,41 +121,60 @@ class ProgressLine {
     std::thread thread_;
 };
 
-// Stops a count on Ctrl+C while it lives.
+// Stops a count on Ctrl+C, SIGTERM (a kill, a cluster's time limit) and SIGHUP (a closed terminal) while it
+// lives.
 class InterruptGuard {
   public:
     InterruptGuard() {
-        action_.sa_handler = OnInterrupt;
-        sigemptyset(&action_.sa_mask);
-        sigaction(SIGINT, &action_, &previous_);
+        struct sigaction action = {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            sigaction(kSignals[i], &action, &previous_[i]);
     }
     ~InterruptGuard() {
-        sigaction(SIGINT, &previous_, nullptr);
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            sigaction(kSignals[i], &previous_[i], nullptr);
         gInterrupted = false;
+        gSignal = 0;
     }
 
   private:
-    struct sigaction action_ = {}, previous_ = {};
+    static constexpr std::array<int, 3> kSignals = {SIGINT, SIGTERM, SIGHUP};
+    std::array<struct sigaction, 3> previous_ = {};
 };
+
+// What the message of a count stopped by `signal` calls the stop.
+const char* StopWord(int signal) {
+    if (signal == SIGTERM) return "terminated";
+    if (signal == SIGHUP) return "hung up";
+    return "interrupted";
+}
 
 }  // namespace
 
-std::string ProgressText(const WorkEstimate& estimate, const TaskLedger& ledger, double elapsed) {
-    std::string text = "counting: ";
-    const bool known = estimate.Known();
+std::string ProgressText(const WorkEstimate& estimate, const TaskLedger& ledger, double elapsed, int width) {
     char figure[64];
     std::snprintf(figure, sizeof figure, "%.1f%%", 100.0 * estimate.Share());
-    text += known ? figure : "\u2014";
-    text += " done, " + FormatDuration(elapsed, 0) + " elapsed, ";
-    const double left = SecondsLeft(estimate, ledger, elapsed);
-    text += left >= 0.0 ? "about " + FormatDuration(left, 0) + " left" : "time left \u2014";
-    if (ledger.RunFinished() > 0) {
-        std::snprintf(figure, sizeof figure, "%.3g", static_cast<double>(ledger.RunSolutions()) / elapsed);
-        text += std::string(", ") + figure + " solutions/s";
-    } else {
-        text += ", \u2014 solutions/s";
+    const std::string share = (estimate.Known() ? figure : "\u2014") + std::string(" done");
+    const std::string spent = FormatDuration(elapsed, 0) + " elapsed";
+    const double seconds = SecondsLeft(estimate, ledger, elapsed);
+    const std::string left =
+        seconds >= 0.0 ? "about " + FormatDuration(seconds, 0) + " left" : "time left \u2014";
+    std::snprintf(figure, sizeof figure, "%.3g", static_cast<double>(ledger.RunSolutions()) / elapsed);
+    const std::string rate = (ledger.RunFinished() > 0 ? figure : "\u2014") + std::string(" solutions/s");
+    // Longest first, then with the parts of least use dropped one by one: the rate, the time elapsed, the
+    // label, the share done. The time left goes last, cut to the width.
+    const std::string texts[] = {
+        "counting: " + share + ", " + spent + ", " + left + ", " + rate,
+        "counting: " + share + ", " + spent + ", " + left,
+        "counting: " + share + ", " + left,
+        share + ", " + left,
+    };
+    for (const std::string& text : texts) {
+        if (CutToWidth(text, width) == text) return text;
     }
-    return text;
+    return CutToWidth(left, width);
 }
 
 std::string CutToWidth(const std::string& text, int width) {
@@ -170,13 +191,13 @@ std::string CutToWidth(const std::string& text, int width) {
 
 int RunCount(const Problem& p, bool unique, int jobs, const std::string& savePath, std::FILE* out,
              std::FILE* err) {
+    CountResult result;
+    SavedCountOutcome saved;
+    int signal = 0;
+    InterruptGuard guard;
     const CountPlan plan(p, unique);
     TaskLedger ledger(plan.Size());
-    CountResult result;
-    double share = 1.0;
-    SavedCountOutcome saved;
     {
-        InterruptGuard guard;
         ProgressLine line(err, ledger);
         const TaskRun run{.Jobs = jobs, .Stop = &gInterrupted};
         if (savePath.empty()) {
@@ -185,28 +206,33 @@ int RunCount(const Problem& p, bool unique, int jobs, const std::string& savePat
             saved = CountWithSaveFile(plan, ledger, run, savePath);
             result = saved.Count;
         }
+        signal = gSignal.load();
     }
-    WorkEstimate estimate(ledger.Size());
-    estimate.Update(ledger);
-    share = estimate.Share();
     using Status = SavedCountOutcome::Status;
     if (!savePath.empty() && saved.Outcome == Status::Refused) {
         std::fprintf(err, "nqueens: %s\n", saved.Message.c_str());
         return 2;
     }
-    if (!savePath.empty() && saved.Outcome == Status::SaveFailed) {
-        std::fprintf(err, "nqueens: %s\n", saved.Message.c_str());
-        return 1;
-    }
+    const bool saveFailed = !savePath.empty() && saved.Outcome == Status::SaveFailed;
     if (result.Stopped) {
-        std::fprintf(err, "nqueens: interrupted: %llu solutions found so far, %.1f%% of the search done%s\n",
-                     static_cast<unsigned long long>(result.Solutions), 100.0 * share,
-                     savePath.empty() ? "" : "; saved; run the same command to go on");
-        return 130;
+        WorkEstimate estimate(ledger.Size());
+        estimate.Update(ledger);
+        const std::string saving = savePath.empty() ? ""
+                                   : saveFailed     ? "; not saved: " + saved.Message
+                                                    : "; saved; run the same command to go on";
+        std::fprintf(err, "nqueens: %s: %llu solutions found so far, %.1f%% of the search done%s\n",
+                     StopWord(signal), static_cast<unsigned long long>(result.Solutions),
+                     100.0 * estimate.Share(), saving.c_str());
+        if (saveFailed) return 1;
+        return 128 + (signal != 0 ? signal : SIGINT);
     }
+    // The count is complete: its number is printed whatever became of the last save.
     Output output(out);
     output.Write(std::to_string(result.Solutions) + "\n");
-    return output.Finish(err);
+    const int status = output.Finish(err);
+    if (!saveFailed) return status;
+    std::fprintf(err, "nqueens: the count is complete, but %s\n", saved.Message.c_str());
+    return 1;
 }
 
 int RunList(const Problem& p, std::int64_t limit, std::FILE* out, std::FILE* err) {

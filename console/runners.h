@@ -12,10 +12,11 @@
 
 namespace nq::console {
 
-// The number of solutions; on a terminal, a progress line from the second second on. Ctrl+C stops the count:
-// a line on what was done, status 130. jobs >= 1. With a savePath, the count keeps its finished work in that
-// file and goes on from it (see CountWithSaveFile): a file it refuses gets one line and status 2, a failed
-// save one line and status 1.
+// The number of solutions; on a terminal, a progress line from the second second on. Ctrl+C, SIGTERM and
+// SIGHUP stop the count (saved, with a savePath): a line on what was done, status 130, 143 or 129. jobs >= 1.
+// With a savePath, the count keeps its finished work in that file and goes on from it (see
+// CountWithSaveFile): a file it refuses gets one line and status 2; a failed save one line and status 1,
+// after the number on `out` when the count is complete.
 int RunCount(const Problem& p, bool unique, int jobs, const std::string& savePath, std::FILE* out,
              std::FILE* err);
 // The first `limit` solutions (limit >= 0), one per line, in the window's order.
@@ -26,8 +27,10 @@ int RunFirst(const Problem& p, std::FILE* out, std::FILE* err);
 int RunSplit(const Problem& p, std::int64_t depth, std::FILE* out, std::FILE* err);
 
 // The progress line's text: share done, time elapsed and left, this run's solutions per second; a figure not
-// known yet reads as a dash. elapsed > 0: seconds since this run started.
-std::string ProgressText(const WorkEstimate& estimate, const TaskLedger& ledger, double elapsed);
+// known yet reads as a dash. elapsed > 0: seconds since this run started. To fit a terminal line of `width`
+// columns (as CutToWidth counts them) it drops the rate, the time elapsed, the label and the share, in that
+// order; the time left, cut to the width, is the last to go.
+std::string ProgressText(const WorkEstimate& estimate, const TaskLedger& ledger, double elapsed, int width);
 // The text cut to fit a terminal line of `width` columns (one column is left free), counting UTF-8
 // characters as one column each.
 std::string CutToWidth(const std::string& text, int width);

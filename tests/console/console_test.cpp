@@ -220,6 +220,10 @@ TEST(ConsoleMessages, AreWholeLinesOfOurOwn) {
         std::string Line;
     } cases[] = {
         {{"count", "8", "--fixed="}, 0, "92"},
+        {{"count", "--", "8"}, 0, "92"},
+        {{"count", "8", "--fixed", "1:99999999999999999999"},
+         2,
+         "nqueens: --fixed '1:99999999999999999999': row 99999999999999999999 is outside 1..8"},
         {{"count", "8", "--fixed=", "--unique"}, 0, "12"},
         {{"count", "8", "--fixed", "", "--unique"}, 0, "12"},
         {{"list", "8", "--limit=", "--fixed", "1:1"},

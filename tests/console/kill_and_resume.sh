@@ -1,13 +1,50 @@
 #!/usr/bin/env bash
-# A long count with --save killed by SIGKILL at random moments and started again each time until it
-# finishes: every run goes on from the file the last one left (never refused as damaged or held), and the
-# final count is the known one. Argument: the nqueens program.
+# A long count with --save ended by signals and started again each time until it finishes. First the signals
+# it catches, each before the first periodic save: it saves, ends with one line and 128 + the signal, removes
+# its lock and temporary files, and the file holds more work than before. Then SIGKILL at random moments:
+# every run goes on from the file the last one left (never refused as damaged or held), the final count is the
+# known one, and nothing but the file is left. Argument: the nqueens program.
 set -euo pipefail
 nqueens=$1
 expected=95815104   # the solutions of n = 17
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
-file=$folder/count17.txt
+mkdir "$folder/save"
+file=$folder/save/count17.txt
+
+finished() { if [ -f "$file" ]; then sed -n 's/^finished //p' "$file"; else echo 0; fi; }
+only_the_file() {
+    if [ "$(ls -A "$folder/save")" != count17.txt ]; then
+        echo "$1 left: $(ls -A "$folder/save" | tr '\n' ' ')"
+        exit 1
+    fi
+}
+
+# signal, exit status, seconds before it, the message's first word(s)
+while read -r signal status delay word; do
+    before=$(finished)
+    "$nqueens" count 17 --jobs 2 --save "$file" >"$folder/out" 2>"$folder/err" &
+    pid=$!
+    sleep "$delay"
+    kill -"$signal" "$pid"
+    got=0
+    wait "$pid" || got=$?
+    if [ "$got" != "$status" ] ||
+        ! grep -qx "nqueens: $word: [0-9]* solutions found so far, .*; saved; run the same command to go on" \
+            "$folder/err"; then
+        echo "SIG$signal: status $got (not $status), said: $(cat "$folder/err")"
+        exit 1
+    fi
+    only_the_file "SIG$signal"
+    if [ "$(finished)" -le "$before" ]; then
+        echo "SIG$signal after $delay s saved no work ($before tasks before, $(finished) after)"
+        exit 1
+    fi
+done <<'TABLE'
+INT 130 0.8 interrupted
+TERM 143 1.2 terminated
+HUP 129 1.6 hung up
+TABLE
 
 for run in $(seq 1 60); do
     "$nqueens" count 17 --jobs 2 --save "$file" >"$folder/out" 2>"$folder/err" &
@@ -33,7 +70,8 @@ for run in $(seq 1 60); do
         echo "after $run runs the count is '$got', not $expected"
         exit 1
     fi
-    echo "killed $((run - 1)) times, resumed each time: $got"
+    only_the_file "the finished count"
+    echo "stopped by SIGINT, SIGTERM and SIGHUP, killed $((run - 1)) times, resumed each time: $got"
     exit 0
 done
 echo "the count did not finish in 60 runs"

@@ -1,7 +1,10 @@
 // Counts kept in a save file: a count interrupted at any point and resumed by the same command line (with
 // another number of threads) gives the uninterrupted count; every file the count must refuse is refused with
-// one line and status 2 and left byte for byte as it was.
+// one line and status 2 and left byte for byte as it was; the save path acts on the real file; the progress
+// line fits the terminal.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -11,7 +14,9 @@
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "console/problem.h"
@@ -37,6 +42,7 @@ class Scratch {
     }
     ~Scratch() { fs::remove_all(folder_); }
     std::string File(const std::string& name) const { return (fs::path(folder_) / name).string(); }
+    const std::string& Folder() const { return folder_; }
 
   private:
     std::string folder_;
@@ -148,7 +154,7 @@ TEST(SavedCount, EachRefusalLeavesTheFileAsItWas) {
         {"empty", {"count", "10"}, std::string(), "is not a save file of nqueens"},
         {"damaged", {"count", "10"}, damaged, "is damaged: its checksum line"},
         {"held by another count", {"count", "10"}, count10, "is in use by another running count"},
-        {"a missing folder", {"count", "10"}, std::nullopt, "cannot create the lock file"},
+        {"a missing folder", {"count", "10"}, std::nullopt, "the folder "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Fault);
@@ -169,20 +175,223 @@ TEST(SavedCount, EachRefusalLeavesTheFileAsItWas) {
         EXPECT_NE(o.Err.find(c.Message), std::string::npos) << o.Err;
         EXPECT_EQ(o.Err.find('\n'), o.Err.size() - 1) << o.Err;
         EXPECT_EQ(Contents(path), c.Text);
+        if (missingFolder) {
+            EXPECT_NE(o.Err.find("no-such-folder does not exist"), std::string::npos) << o.Err;
+        }
     }
 }
 
-// The progress line fits any terminal and shows a dash for what is not known yet.
+// The save file of `count 10` with half of its tasks finished.
+void HalfSave(const std::string& file) {
+    const CountPlan plan(Problem{.N = 10, .Fixed = {}}, false);
+    TaskLedger ledger(plan.Size());
+    const SavedCountOutcome o =
+        CountWithSaveFile(plan, ledger, {.Jobs = 1, .TaskBudget = plan.Size() / 2}, file);
+    ASSERT_EQ(o.Outcome, SavedCountOutcome::Status::Stopped) << o.Message;
+}
+
+// How many of its tasks the save file at `path` holds as finished, and of how many; -1 when it is none.
+std::pair<int, int> Finished(const std::string& path) {
+    SavedCount saved;
+    if (!ReadSaveText(Contents(path).value_or(""), saved).empty()) return {-1, -1};
+    return {static_cast<int>(saved.Done.size()), static_cast<int>(saved.Tasks)};
+}
+
+// Every name under the folder, relative to it.
+std::set<std::string> Names(const std::string& folder) {
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder))
+        names.insert(entry.path().lexically_relative(folder).string());
+    return names;
+}
+
+// A small tmpfs mounted at `folder` while the object lives, where the machine allows it (as root).
+class SmallDisk {
+  public:
+    explicit SmallDisk(const std::string& folder) : folder_(folder) {
+        fs::create_directory(folder);
+        mounted_ = mount("nq-test", folder.c_str(), "tmpfs", 0, "size=4k") == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
+    }
+    bool Mounted() const { return mounted_; }
+
+  private:
+    std::string folder_;
+    bool mounted_ = false;
+};
+
+// The save path is resolved once, so that the lock, the temporary file and the rename act on the real file:
+// through a link, a dangling link (which creates its target), under any name of a file at once; the file
+// keeps its mode and owner; a file a save cannot replace faithfully is refused before any work; a disk that
+// is full at the last save still gives the count. Every ending leaves exactly the files the user had, and the
+// save file.
+TEST(SavedCount, TheSavePathActsOnTheRealFile) {
+    const bool root = geteuid() == 0;
+    const struct {
+        const char* Case;
+        std::function<void(const Scratch&)> SetUp;
+        const char* Save;  // the --save argument, in the scratch folder
+        int Status;
+        const char* Message;  // a part of standard error's one line; "": nothing on it
+        std::function<void(const Scratch&)> Check;
+        std::set<std::string> Left;  // the names in the folder afterwards
+    } cases[] = {
+        {"a link",
+         [](const Scratch& s) {
+             HalfSave(s.File("real.txt"));
+             fs::create_symlink("real.txt", s.File("link.txt"));
+         },
+         "link.txt",
+         0,
+         "",
+         [](const Scratch& s) {
+             EXPECT_TRUE(fs::is_symlink(s.File("link.txt")));
+             EXPECT_EQ(Finished(s.File("real.txt")).first, Finished(s.File("real.txt")).second);
+         },
+         {"real.txt", "link.txt"}},
+        {"a dangling link",
+         [](const Scratch& s) {
+             fs::create_directory(s.File("sub"));
+             fs::create_symlink("sub/real.txt", s.File("link.txt"));
+         },
+         "link.txt",
+         0,
+         "",
+         [](const Scratch& s) {
+             EXPECT_TRUE(fs::is_symlink(s.File("link.txt")));
+             EXPECT_GT(Finished(s.File("sub/real.txt")).first, 0);
+         },
+         {"link.txt", "sub", "sub/real.txt"}},
+        {"a hard link",
+         [](const Scratch& s) {
+             HalfSave(s.File("real.txt"));
+             fs::create_hard_link(s.File("real.txt"), s.File("hard.txt"));
+         },
+         "hard.txt",
+         2,
+         "hard.txt has 2 names (hard links)",
+         nullptr,
+         {"real.txt", "hard.txt"}},
+        {"two names of one file at once (the other one counting)",
+         [](const Scratch& s) {
+             HalfSave(s.File("real.txt"));
+             fs::create_symlink(s.File("real.txt"), s.File("link.txt"));
+         },
+         "link.txt",
+         2,
+         "link.txt is in use by another running count",
+         nullptr,
+         {"real.txt", "real.txt.lock", "link.txt"}},
+        {"a mode of 600 (and another owner)",
+         [root](const Scratch& s) {
+             HalfSave(s.File("real.txt"));
+             fs::permissions(s.File("real.txt"), fs::perms::owner_read | fs::perms::owner_write);
+             if (root) {
+                 ASSERT_EQ(chown(s.File("real.txt").c_str(), 4321, 4322), 0);
+             }
+         },
+         "real.txt",
+         0,
+         "",
+         [root](const Scratch& s) {
+             struct stat st = {};
+             ASSERT_EQ(stat(s.File("real.txt").c_str(), &st), 0);
+             EXPECT_EQ(st.st_mode & 07777, 0600u);
+             if (root) {
+                 EXPECT_EQ(std::pair(st.st_uid, st.st_gid), std::pair(uid_t{4321}, gid_t{4322}));
+             }
+             EXPECT_EQ(Finished(s.File("real.txt")).first, Finished(s.File("real.txt")).second);
+         },
+         {"real.txt"}},
+        {"a read-only file",
+         [](const Scratch& s) {
+             HalfSave(s.File("real.txt"));
+             fs::permissions(s.File("real.txt"),
+                             fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+         },
+         "real.txt",
+         2,
+         "real.txt is read-only",
+         nullptr,
+         {"real.txt"}},
+        {"a full disk at the last save",
+         nullptr,
+         "full/c.txt",
+         1,
+         "No space left on device; a save needs room",
+         [](const Scratch& s) { EXPECT_EQ(Finished(s.File("full/c.txt")).first, 0); },
+         {"full", "full/c.txt"}},
+    };
+    int skipped = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        const Scratch scratch;
+        std::optional<SmallDisk> disk;
+        if (c.SetUp) {
+            c.SetUp(scratch);
+        } else {
+            disk.emplace(scratch.File("full"));
+            if (!disk->Mounted()) {
+                ++skipped;
+                continue;
+            }
+        }
+        SaveLock other;
+        std::string real, error;
+        if (std::string(c.Case).starts_with("two names")) {
+            ASSERT_EQ(ResolveSavePath(scratch.File("real.txt"), real), "");
+            ASSERT_EQ(other.Acquire(real, error), SaveLock::Outcome::Held);
+        }
+        const std::string save = scratch.File(c.Save);
+        const std::optional<std::string> before = Contents(save);
+        const Outcome o = Nqueens({"count", "10", "--save", save});
+        EXPECT_EQ(o.Status, c.Status);
+        // The count is printed whenever it is complete, whatever became of the last save.
+        EXPECT_EQ(o.Out, c.Status == 2 ? "" : "724\n");
+        if (*c.Message == '\0') {
+            EXPECT_EQ(o.Err, "");
+        } else {
+            EXPECT_NE(o.Err.find(c.Message), std::string::npos) << o.Err;
+            EXPECT_EQ(o.Err.find('\n'), o.Err.size() - 1) << o.Err;
+        }
+        if (c.Status == 2) {
+            EXPECT_EQ(Contents(save), before);
+        }
+        if (c.Check) c.Check(scratch);
+        EXPECT_EQ(Names(scratch.Folder()), c.Left);
+    }
+    if (skipped > 0) GTEST_SKIP() << "no small disk could be mounted here (not root?): its case was skipped";
+}
+
+// The progress line fits any terminal, dropping its parts of least use first (the time left last), and shows
+// a dash for what is not known yet.
 TEST(ProgressLine, FitsTheTerminalAndDashesWhatIsUnknown) {
     TaskLedger ledger(4);
     WorkEstimate estimate(4);
     estimate.Update(ledger);
-    const std::string before = console::ProgressText(estimate, ledger, 1.5);
+    const std::string before = console::ProgressText(estimate, ledger, 1.5, 200);
     EXPECT_EQ(before, "counting: \u2014 done, 2 s elapsed, time left \u2014, \u2014 solutions/s");
     ledger.Finish(2, 30, 1000000);
     estimate.Update(ledger);
-    const std::string after = console::ProgressText(estimate, ledger, 2.0);
-    EXPECT_EQ(after, "counting: 25.0% done, 2 s elapsed, about 6 s left, 15 solutions/s");
+
+    const struct {
+        int Width;
+        const char* Text;
+    } fitted[] = {
+        {120, "counting: 25.0% done, 2 s elapsed, about 6 s left, 15 solutions/s"},
+        {66, "counting: 25.0% done, 2 s elapsed, about 6 s left, 15 solutions/s"},
+        {65, "counting: 25.0% done, 2 s elapsed, about 6 s left"},
+        {49, "counting: 25.0% done, about 6 s left"},
+        {36, "25.0% done, about 6 s left"},
+        {30, "25.0% done, about 6 s left"},
+        {26, "about 6 s left"},
+        {10, "about 6 s"},
+        {0, ""},
+    };
+    for (const auto& c : fitted)
+        EXPECT_EQ(console::ProgressText(estimate, ledger, 2.0, c.Width), c.Text) << c.Width;
 
     const struct {
         int Width;
