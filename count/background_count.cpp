@@ -9,10 +9,9 @@ namespace nq {
 
 void BackgroundCount::Begin(const Problem& problem, int jobs) {
     End();
-    plan_ = std::make_unique<CountPlan>(problem, false);
-    ledger_ = std::make_unique<TaskLedger>(plan_->Size());
-    estimate_ = std::make_unique<WorkEstimate>(plan_->Size());
+    problem_ = problem;
     jobs_ = jobs < 1 ? 1 : jobs;
+    begun_ = true;
     Resume();
 }
 
@@ -23,9 +22,14 @@ void BackgroundCount::Pause() {
 }
 
 void BackgroundCount::Resume() {
-    if (plan_ == nullptr || thread_.joinable() || done_.load(std::memory_order_acquire)) return;
+    if (!begun_ || thread_.joinable() || done_.load(std::memory_order_acquire)) return;
     stop_.store(false, std::memory_order_relaxed);
     thread_ = std::thread([this] {
+        if (plan_ == nullptr) {
+            plan_ = std::make_unique<CountPlan>(problem_, false);
+            ledger_ = std::make_unique<TaskLedger>(plan_->Size());
+            ready_.store(true, std::memory_order_release);
+        }
         CountTasks(*plan_, *ledger_, {.Jobs = jobs_, .Stop = &stop_});
         if (ledger_->Finished() == ledger_->Size()) done_.store(true, std::memory_order_release);
     });
@@ -33,14 +37,18 @@ void BackgroundCount::Resume() {
 
 void BackgroundCount::End() {
     Pause();
+    begun_ = false;
     done_.store(false, std::memory_order_relaxed);
+    ready_.store(false, std::memory_order_relaxed);
     estimate_.reset();
     ledger_.reset();
     plan_.reset();
 }
 
 double BackgroundCount::Share() const {
-    if (estimate_ == nullptr) return -1.0;
+    if (!begun_) return -1.0;
+    if (!ready_.load(std::memory_order_acquire)) return 0.0;
+    if (estimate_ == nullptr) estimate_ = std::make_unique<WorkEstimate>(ledger_->Size());
     estimate_->Update(*ledger_);
     return estimate_->Share();
 }

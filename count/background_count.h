@@ -36,7 +36,7 @@ class BackgroundCount {
     // Stops the workers and forgets the count.
     void End();
 
-    bool Begun() const { return plan_ != nullptr; }
+    bool Begun() const { return begun_; }
     // The workers are counting: resumed, not paused, not yet done.
     bool Counting() const { return thread_.joinable() && !done_.load(std::memory_order_relaxed); }
     // The problem's count once every task is done. Cheap (one atomic read until then).
@@ -48,10 +48,15 @@ class BackgroundCount {
     double Share() const;
 
   private:
+    Problem problem_;
+    bool begun_ = false;
+    int jobs_ = 1;
+    // Made by the counting thread (the plan may take a while), published by ready_.
     std::unique_ptr<CountPlan> plan_;
     std::unique_ptr<TaskLedger> ledger_;
-    mutable std::unique_ptr<WorkEstimate> estimate_;  // read again at every Share
-    int jobs_ = 1;
+    std::atomic<bool> ready_{false};
+    mutable std::unique_ptr<WorkEstimate>
+        estimate_;  // made at the first Share once ready, read again at each
     std::atomic<bool> stop_{false};
     std::atomic<bool> done_{false};  // every task finished; set by the counting thread
     std::thread thread_;             // joinable from Resume to Pause or End
