@@ -28,38 +28,45 @@ class BackgroundCount {
     // the counter of `nqueens count --jobs <jobs>`.
     void Begin(const Problem& problem, int jobs);
     // Stops the workers, keeping the finished tasks; returns once none counts any more (the kernels poll
-    // their stop flag every few tens of microseconds).
+    // their stop flag every few tens of microseconds). A plan still being made is dropped at once, to be
+    // made again by Resume.
     void Pause();
     // Sets the workers on the unfinished tasks again; nothing while they count, once all are done or before
     // Begin.
     void Resume();
-    // Stops the workers and forgets the count.
+    // Stops the workers and forgets the count, as promptly as Pause.
     void End();
 
-    bool Begun() const { return begun_; }
+    bool Begun() const { return state_ != nullptr; }
     // The workers are counting: resumed, not paused, not yet done.
-    bool Counting() const { return thread_.joinable() && !done_.load(std::memory_order_relaxed); }
+    bool Counting() const { return thread_.joinable() && !state_->Done.load(std::memory_order_relaxed); }
     // The problem's count once every task is done. Cheap (one atomic read until then).
     std::optional<std::uint64_t> Total() const {
-        if (!done_.load(std::memory_order_acquire)) return std::nullopt;
-        return ledger_->Solutions();
+        if (state_ == nullptr || !state_->Done.load(std::memory_order_acquire)) return std::nullopt;
+        return state_->Ledger->Solutions();
     }
     // 0..1: the weighted share of the work done, never decreasing; -1 before Begin.
     double Share() const;
 
   private:
-    Problem problem_;
-    bool begun_ = false;
-    int jobs_ = 1;
-    // Made by the counting thread (the plan may take a while), published by ready_.
-    std::unique_ptr<CountPlan> plan_;
-    std::unique_ptr<TaskLedger> ledger_;
-    std::atomic<bool> ready_{false};
+    // What the counting thread works on; shared with it, so that a thread still making its plan can be left
+    // to finish that alone (it then counts nothing).
+    struct State {
+        Problem Board;
+        int Jobs = 1;
+        std::unique_ptr<CountPlan> Plan;  // made by the counting thread, published by Ready
+        std::unique_ptr<TaskLedger> Ledger;
+        std::atomic<bool> Stop{false};
+        std::atomic<bool> Ready{false};
+        std::atomic<bool> Done{false};  // every task finished
+    };
+    // Stops the thread: joins it once its plan is made, else lets it go and starts the state over.
+    void StopThread();
+
+    std::shared_ptr<State> state_;
     mutable std::unique_ptr<WorkEstimate>
-        estimate_;  // made at the first Share once ready, read again at each
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> done_{false};  // every task finished; set by the counting thread
-    std::thread thread_;             // joinable from Resume to Pause or End
+        estimate_;        // made at the first Share once ready, read again at each
+    std::thread thread_;  // joinable from Resume to Pause or End
 };
 
 }  // namespace nq

@@ -53,7 +53,19 @@ constexpr int kGiveWayMillis = 4;
 bool Form1::GiveWayToWorkers() {
     if (!whole_->Counting() || Check1.Value == 1 || Paced()) return false;
     if (platform_.Microseconds() - sliceStart_ < kStepSliceMicros) return false;
-    platform_.WaitForEvents(kGiveWayMillis);
+    // A wait returns after the first events, often the repaints of the last mirror: wait again until the
+    // time is up, unless a handler changed the run or the count is there.
+    const std::uint64_t generation = boardGeneration_;
+    const std::int64_t until = platform_.Microseconds() + std::int64_t{kGiveWayMillis} * 1000;
+    for (int wait = 0; wait < kGiveWayMillis * 4; ++wait) {
+        const std::int64_t now = platform_.Microseconds();
+        if (now >= until) break;
+        platform_.WaitForEvents(static_cast<int>((until - now + 999) / 1000));
+        if (boardGeneration_ != generation || StopRun == 1 || BreakRequested == 1 || Check1.Value == 1 ||
+            !whole_->Counting()) {
+            break;
+        }
+    }
     sliceStart_ = platform_.Microseconds();
     return true;
 }
