@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's entry: runs a console command when the command line names one; otherwise creates the Qt
 // platform, the window's logic and its view, raises Load, shows the window and runs the event loop. The board
 // window opens beside it with --board, or when it was left open.

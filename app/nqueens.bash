@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # bash completion for nqueens: the commands, each command's options (those not given yet), file names after
 # --save. Installed as share/bash-completion/completions/nqueens; uses bash-completion's helpers.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the console count for n = 16 and n = 17 with 1, 2 and all hardware threads, against a plain
 // single-thread bitmask recursion without symmetry timed in the same run. Prints per board
 //   bitmask_reference n=N seconds=T cpu_seconds=C

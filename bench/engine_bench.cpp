@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the search step against the classic bitmask recursion (rows as bits, lowest free row first, no
 // mirror trick), which walks the same tree in the same order: full enumerations for n = 12..14 and the first
 // solution for n = 30 and 32. Prints one key=value line per case; times are the best of several runs. Exits 1

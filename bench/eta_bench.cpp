@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How honest the console's time left is: real counts (whole board and one fixed queen, 1 and 2 jobs), the
 // estimate sampled every 100 ms and held against the time that was really left once the count has ended.
 // The error is |estimate - truth| / truth over the samples taken after the first 20 % of the run and before

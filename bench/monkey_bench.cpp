@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The randomised monkey of the window tests with a longer budget: runs seeded sequences until the time is up
 // and prints what it did as key=value lines. Exits with 1 (and the first failure with its actions on stderr)
 // on a fault.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line through CLI11 into a plain request, checked, then handed to its runner.
 #include "console/command_line.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's command line: the console commands count, list, first and split, --help and --version, or
 // the request to open the window. Needs no display and no Qt; the caller runs it before any application
 // object exists.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console's output stream and its failed write.
 #include "console/output.h"
 

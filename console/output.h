@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the console commands write: their output stream, whose first failed write ends the output, and the one
 // line that reports a failed write.
 #pragma once

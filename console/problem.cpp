@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading N and the fixed queens of a console command, with a message naming the first fault.
 #include "console/problem.h"
 

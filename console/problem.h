@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A console command's problem (engine/problem.h), read from the command line's N and QUEENS texts, with the
 // one-line reason when they are not acceptable.
 #pragma once

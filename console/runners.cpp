@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four console commands over the engine and the parallel count: their output, the progress line of a
 // count and its Ctrl+C.
 #include "console/runners.h"

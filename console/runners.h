@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console commands' runners: each takes a checked problem and its options, writes its results to `out`
 // and its messages to `err`, and returns the program's exit status.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plan of a count over the engine's work units.
 #include "count/count_plan.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plan of a count: a fixed list of independent tasks, identified by index, whose exact counts add up to
 // the problem's count, and the version of the method that cut them. A saved task index means the same task
 // only under the same problem, version and number of tasks; everything that saves, resumes or estimates

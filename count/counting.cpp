@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting on a oneTBB arena: the unfinished tasks in a fixed shuffled order, one at a time per worker, each
 // timed by its thread's processor clock.
 #include "count/counting.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting the solutions of a problem on several threads: the plan's tasks, taken one at a time by the
 // workers of a oneTBB arena so that uneven tasks keep every thread busy, in a fixed shuffled order so that
 // the tasks finished at any moment are a fair sample of all of them (which the progress estimate relies on).

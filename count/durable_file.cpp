@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The durable write of a file (temporary file, flush, rename, the old file's mode and owner), the resolution
 // of its path through symbolic links, the checks before it is replaced, and the lock beside it.
 #include "count/durable_file.h"

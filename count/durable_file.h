@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a file so that the disk always holds a complete one (a temporary file in the same folder, flushed,
 // renamed over the old, with the old one's mode and owner), the path of such a file resolved once through its
 // symbolic links, and the lock file that keeps two processes from writing the same file; the operating system

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save file's text and its strict reader.
 #include "count/save_file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A count's save file: a small text file that holds the problem, the method's version, the finished tasks
 // with their counts and the total so far, closed by a CRC-32 line; its writer and its strict reader. How it
 // reaches the disk and is guarded is durable_file.h's.

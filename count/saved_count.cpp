@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening, checking and loading a save file; the saving thread beside the workers.
 #include "count/saved_count.h"
 

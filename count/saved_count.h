@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A count that keeps its finished work in a save file and goes on from it: the file is locked, read and
 // checked against the plan before any work, saved every few seconds while the count runs and once more at
 // every stop. Any interruption loses at most the tasks finished since the last save that succeeded.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ledger's bookkeeping: figures first, then the finished flag, so that readers never see half a task.
 #include "count/task_ledger.h"
 

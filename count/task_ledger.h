@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The finished tasks of one count, shared between the workers that finish them and the threads that show
 // progress or save it. Each task is finished at most once; a reader that sees it finished sees its figures.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stratified estimate: per block of indices, the work per unit of prior of its finished tasks.
 #include "count/work_estimate.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How much of a count is done and how much work is left, weighting each task by an estimate of its size.
 // A finished task weighs its measured work. An unfinished one weighs its prior size (any plan may offer one;
 // without, all tasks are alike) times the work per unit of prior learnt from the finished tasks of its block

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A Slurm job array that counts the subproblems of a split file, one line per array task, each on all the
 # cores Slurm gives it. Submit from the folder that holds the split file:
 #   nqueens split 20 --depth 2 > parts.txt       # 342 lines: within the default MaxArraySize of 1001

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board state of an n-queens search and the one-step backtracking search over it.
 // Pure C++: no window, no allocation; the window object owns one Board and drives it pass by pass.
 #pragma once

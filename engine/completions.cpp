@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The completion kernel: a bitmask search over the free columns, with the placed queens folded into one mask
 // per free column.
 #include "engine/completions.h"

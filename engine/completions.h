@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The completion kernel: counts the solutions that keep a problem's placed queens, by a bitmask search over
 // its free columns. Every count of the program that searches (constellations, fixed queens, subtrees) ends
 // here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start constellations and the work units built on them; the completion kernel counts each unit.
 //
 // Inside this file the board is read along the project's columns: a "line" is a column (0-based, the

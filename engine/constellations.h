@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting n-queens solutions (n 1..32) by start constellations, the method of the record counters.
 //
 // Every solution has exactly one queen on each of the four border lines (first and last column, first and

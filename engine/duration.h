@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time spans as a person reads them, for every progress display of the program.
 #pragma once
 

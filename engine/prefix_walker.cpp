@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The walk over the placements of the first free columns.
 #include "engine/prefix_walker.h"
 

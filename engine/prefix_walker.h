@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The walk over the placements of a problem's first free columns, in the order the one-step search meets
 // them: the subproblems of a split, the subtrees counted ahead of the window's search and the share of the
 // search a position has passed all come from it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Setting a board up from a problem, the rows fixed queens take from a column, and a queen list's text.
 #include "engine/problem.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A board to search: its size and the queens fixed on it. The one vocabulary every layer uses to describe a
 // problem, to set a board up for the one-step search, and to ask which rows the fixed queens take from a
 // column.

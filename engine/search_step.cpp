@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board's writers, the rebuilding and checking of the search's bit state, and the rare step from a fixed
 // column. The search step itself is inline in board.h.
 #include "engine/board.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The layout of the free columns and the subproblems that place the first of them.
 #include "engine/search_tree.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search tree of a problem as bit sets: the free columns and the rows the fixed queens hold or attack in
 // each, and the subproblems that place the first free columns. Rows follow the bit convention of board.h;
 // columns go left to right.

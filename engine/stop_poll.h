@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a counting kernel learns that its count should stop: a shared flag it reads every few thousand nodes.
 #pragma once
 

@@ -1,15 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board window's accessibility: the window, its status line, and the board's table of n rows and n
 // columns of cells that answer the press action like a click.
 #include "qt/board_accessible.h"
 
 #include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QAccessibleTableCellInterface>
+#include <QAccessibleTableInterface>
+#include <QAccessibleTextInterface>
 #include <QAccessibleWidget>
 #include <QLabel>
+#include <QObject>
+#include <QPoint>
+#include <QPointF>
+#include <QPointer>
+#include <QRect>
+#include <QRectF>
+#include <QSizeF>
+#include <QStringList>
+#include <QWidget>
 #include <algorithm>
+#include <array>
 #include <map>
+#include <utility>
 
 #include "qt/board_canvas.h"
-#include "qt/board_status.h"
+#include "window/board_picture.h"
 
 namespace nq {
 

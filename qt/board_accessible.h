@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The accessibility of the board window: the window's role, the status line's text, and the board canvas as a
 // table of n x n named cells whose press action acts as a click.
 #pragma once

@@ -1,9 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sending the board's change events at a human pace.
 #include "qt/board_announcer.h"
 
 #include <QAccessible>
+#include <QAccessibleTableModelChangeEvent>
+#include <QObject>
 #include <QWidget>
 #include <algorithm>
+#include <array>
 
 namespace nq {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tells assistive technology (screen readers) that squares of the board changed, at a pace a listener can
 // follow: during a run the queens move thousands of times a second, the events go out a few times a second.
 #pragma once

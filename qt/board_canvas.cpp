@@ -1,17 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board canvas: painting a board picture, the cached board and queens, pointing and keys.
 #include "qt/board_canvas.h"
 
 #include <QAccessible>
+#include <QAccessibleEvent>
+#include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintDevice>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
+#include <QPen>
+#include <QRect>
+#include <QRegion>
+#include <QSizeF>
+#include <QSizePolicy>
+#include <QString>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <initializer_list>
 
 #include "qt/readable_ink.h"
+#include "window/design.h"
+#include "window/form1.h"
+#include "window/step_pacer.h"
 
 namespace nq {
 namespace {
@@ -31,6 +49,11 @@ struct Layout {
     double Band = 0;
     double Side = 0;
     QPointF Origin;
+
+    // Where square (column, row) lies; column and row 1..n.
+    QRectF Square(int column, int row) const {
+        return {Origin.x() + (column - 1) * Side, Origin.y() + (row - 1) * Side, Side, Side};
+    }
 };
 
 Layout LayoutFor(QSize size, int n) {
@@ -118,9 +141,7 @@ QSize BoardCanvas::MinimumFor(int n) {
 }
 
 QRectF BoardCanvas::SquareRect(QSize size, int n, int column, int row) {
-    const Layout layout = LayoutFor(size, n);
-    return {layout.Origin.x() + (column - 1) * layout.Side, layout.Origin.y() + (row - 1) * layout.Side,
-            layout.Side, layout.Side};
+    return LayoutFor(size, n).Square(column, row);
 }
 
 QPoint BoardCanvas::SquareAt(QSize size, int n, QPointF at) {
@@ -146,14 +167,11 @@ void BoardCanvas::PaintStep(QPainter& painter, QSize size, const BoardPicture& p
     painter.setRenderHint(QPainter::Antialiasing);
     const Layout layout = LayoutFor(size, n);
     const double side = layout.Side;
-    auto square = [&](int c, int r) {
-        return QRectF(layout.Origin.x() + (c - 1) * side, layout.Origin.y() + (r - 1) * side, side, side);
-    };
     for (int c = 1; c <= n; ++c) {
         const int r = picture.TakenBack[c];
         if (r < 1 || r > n) continue;
         QTransform toSquare;
-        const QRectF at = square(c, r).adjusted(side * 0.06, side * 0.06, -side * 0.06, -side * 0.06);
+        const QRectF at = layout.Square(c, r).adjusted(side * 0.06, side * 0.06, -side * 0.06, -side * 0.06);
         toSquare.translate(at.left(), at.top());
         toSquare.scale(at.width(), at.height());
         painter.setPen(QPen(kTakenBack, std::max(1.0, side * 0.035), Qt::DashLine));
@@ -166,7 +184,7 @@ void BoardCanvas::PaintStep(QPainter& painter, QSize size, const BoardPicture& p
     const double line = std::max(2.0, side * 0.09);
     painter.setPen(QPen(picture.Step == StepKind::Moved ? kMovedRing : kPlacedRing, line));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(square(c, r).adjusted(line / 2, line / 2, -line / 2, -line / 2));
+    painter.drawRect(layout.Square(c, r).adjusted(line / 2, line / 2, -line / 2, -line / 2));
 }
 
 void BoardCanvas::PaintBoard(QPainter& painter, QSize size, const BoardPicture& picture, QColor paper) {
@@ -230,7 +248,7 @@ void BoardCanvas::PaintBoard(QPainter& painter, QSize size, const BoardPicture& 
     painter.setPen(Qt::NoPen);
     for (int c = 1; c <= n; ++c) {
         for (int r = 1; r <= n; ++r) {
-            const QRectF square(board.left() + (c - 1) * side, board.top() + (r - 1) * side, side, side);
+            const QRectF square = layout.Square(c, r);
             painter.fillRect(square, (c + r) % 2 == 0 ? kLightSquare : kDarkSquare);
             if ((picture.Attacked[c] >> (r - 1)) & 1u) painter.fillRect(square, kAttackedShade);
         }
@@ -242,7 +260,7 @@ void BoardCanvas::PaintBoard(QPainter& painter, QSize size, const BoardPicture& 
     for (int c = 1; c <= n; ++c) {
         const int r = picture.Row[c];
         if (r < 1 || r > n || !picture.Conflict[c]) continue;
-        const QRectF square(board.left() + (c - 1) * side, board.top() + (r - 1) * side, side, side);
+        const QRectF square = layout.Square(c, r);
         painter.setPen(Qt::NoPen);
         painter.setBrush(QBrush(QColor(220, 0, 0, 110), Qt::BDiagPattern));
         painter.drawRect(square);
@@ -262,8 +280,7 @@ void BoardCanvas::PaintQueens(QPainter& painter, QSize size, const BoardPicture&
     for (int c = 1; c <= n; ++c) {
         const int r = picture.Row[c];
         if (r < 1 || r > n || picture.Kind[c] == QueenKind::None) continue;
-        const QRectF square(layout.Origin.x() + (c - 1) * side, layout.Origin.y() + (r - 1) * side, side,
-                            side);
+        const QRectF square = layout.Square(c, r);
         if (sprites != nullptr) {
             painter.drawPixmap(square.topLeft(), sprites->For(picture.Kind[c], picture.Conflict[c], side,
                                                               painter.device()->devicePixelRatioF()));

@@ -1,13 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The painted board of the board window: squares addressed by column and row, queens placed by pointing and
 // keys (typed into the entry row as a user would), repainted from the snapshot of the window's state.
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QPixmap>
 #include <QPoint>
+#include <QPointF>
+#include <QRectF>
+#include <QSize>
 #include <QWidget>
 #include <array>
+#include <cstdint>
 
+#include "engine/board.h"
 #include "qt/board_announcer.h"
 #include "window/board_picture.h"
 

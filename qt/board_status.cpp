@@ -1,5 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status line's focus and size.
 #include "qt/board_status.h"
+
+#include <QFontMetrics>
 
 namespace nq {
 

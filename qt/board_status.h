@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status line under the board: a label that the keyboard reaches (Tab) and whose text assistive
 // technology reads (its accessible name is the text; its description says what the line is).
 #pragma once

@@ -1,34 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board window: its parts put together, copy and save, the remembered state, the taskbar progress.
 #include "qt/board_window.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QAction>
-#include <QApplication>
+#include <QByteArray>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHideEvent>
 #include <QImage>
-#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QMouseEvent>
-#include <QPaintEvent>
-#include <QPainter>
-#include <QPainterPath>
+#include <QPoint>
 #include <QProgressBar>
+#include <QRect>
 #include <QScreen>
 #include <QSettings>
 #include <QVBoxLayout>
-#include <algorithm>
+#include <QVariant>
 #include <chrono>
 #include <cmath>
-#include <map>
+#include <string>
 
 #include "qt/board_accessible.h"
 #include "qt/board_canvas.h"
@@ -38,6 +34,7 @@
 #include "qt/plain_progress_bar.h"
 #include "qt/qt_view.h"
 #include "qt/speed_control.h"
+#include "window/step_pacer.h"
 
 namespace nq {
 namespace {

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board window beside the main window: the n x n board painted from a snapshot of the window's state
 // taken at every mirror of the main window, queens placed by pointing (typed into the entry row as a user
 // would), a status line and the progress of a search, which the taskbar entry shows too where the desktop
 // reads it.
 #pragma once
 
+#include <QString>
 #include <QTimer>
 #include <QWidget>
 #include <memory>

@@ -1,11 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The launcher-entry signal over the session bus.
 #include "qt/launcher_progress.h"
 
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMap>
+#include <QString>
 #include <QVariantMap>
 
 namespace nq {

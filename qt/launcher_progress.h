@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The taskbar entry's progress, through the launcher-entry signal that docks and task managers read. Silent
 // where there is no session bus.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing the board's picture by the name's extension, and the save dialog.
 #include "qt/picture_file.h"
 
@@ -10,7 +11,12 @@
 #include <QSaveFile>
 #include <QSettings>
 #ifdef NQ_HAVE_SVG
+#include <QByteArray>
+#include <QIODevice>
+#include <QPoint>
+#include <QRect>
 #include <QSvgGenerator>
+#include <QVariant>
 #endif
 
 #include "qt/board_canvas.h"

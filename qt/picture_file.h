@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving the board's picture to a file: the type follows the name's extension (PNG, SVG where Qt SVG was
 // found, JPEG where Qt's image plugins offer it), a failure gives the system's reason, and the save dialog
 // opens in the folder used last.

@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Painting the plain progress bar.
 #include "qt/plain_progress_bar.h"
 
 #include <QPainter>
+#include <QPalette>
+#include <QRect>
 #include <algorithm>
 #include <cmath>
 

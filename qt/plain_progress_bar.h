@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A progress bar drawn as two plain rectangles and its text. The platform styles draw theirs with patterns
 // that the raster engine spreads over worker threads, which a search on the same few cores waits for.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform services over Qt: modal message boxes over the window, a throttled event pump that mirrors the
 // control model onto the widgets at screen rate during a run, the wait in the event loop of a watched search,
 // the immediate end of the process, and the window's caption.

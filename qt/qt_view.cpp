@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window over Qt: building the widgets from the design table, mirroring the control model, routing
 // input.
 #include "qt/qt_view.h"
@@ -7,18 +8,29 @@
 #include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QColor>
+#include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QObject>
 #include <QPalette>
 #include <QPushButton>
+#include <QRect>
+#include <QSize>
+#include <QString>
 #include <QStyle>
 #include <algorithm>
+#include <cstdint>
+#include <initializer_list>
 #include <limits>
+#include <optional>
+#include <string>
 
 #include "qt/qt_platform.h"
+#include "window/controls.h"
 
 namespace nq {
 
@@ -181,7 +193,11 @@ QWidget* QtView::Build(const ControlDesign& design) {
     const QString caption = QString::fromStdString(design.Caption);
     const ControlName name = design.Name;
     const int index = design.Index;
+    const QColor formBack = ToQColor(Form1Design().BackColor);
+    const QColor fore = design.ForeColor ? ToQColor(*design.ForeColor) : kText;
+    // Buttons keep the style's look; every other control gets each colour it is drawn with.
     QWidget* widget = nullptr;
+    QPalette palette;
     switch (design.Kind) {
         case ControlKind::TextBox: {
             auto* edit = new QLineEdit(caption, this);
@@ -197,6 +213,12 @@ QWidget* QtView::Build(const ControlDesign& design) {
                 edit->setText(held != nullptr ? QString::fromStdString(held->Text) : QString());
             });
             widget = edit;
+            palette = edit->palette();
+            palette.setColor(QPalette::Window, formBack);  // the frame is drawn from it
+            palette.setColor(QPalette::Base, design.BackColor ? ToQColor(*design.BackColor) : kBoxBase);
+            palette.setColor(QPalette::Text, fore);
+            palette.setColor(QPalette::Highlight, kSelection);
+            palette.setColor(QPalette::HighlightedText, kSelectedText);
             break;
         }
         case ControlKind::Button: {
@@ -207,6 +229,7 @@ QWidget* QtView::Build(const ControlDesign& design) {
             // The model ignores a click on a button it has disabled, so a widget a frame behind does no harm.
             connect(button, &QPushButton::clicked, this, [this, name] { form_.Click(name); });
             widget = button;
+            palette = button->palette();
             break;
         }
         case ControlKind::CheckBox: {
@@ -221,6 +244,15 @@ QWidget* QtView::Build(const ControlDesign& design) {
                 check_->setChecked(form_.Check1.Value == 1);
             });
             widget = check_;
+            // A white box with a black mark on the design's cyan, greyed when disabled.
+            palette = check_->palette();
+            palette.setColor(QPalette::Window, design.BackColor ? ToQColor(*design.BackColor) : formBack);
+            palette.setColor(QPalette::WindowText, kText);
+            palette.setColor(QPalette::Base, kBoxBase);
+            palette.setColor(QPalette::Text, kText);
+            palette.setColor(QPalette::Highlight, kSelection);
+            palette.setColor(QPalette::Disabled, QPalette::Base, QColor(235, 235, 235));
+            palette.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
             break;
         }
         case ControlKind::Label: {
@@ -230,36 +262,11 @@ QWidget* QtView::Build(const ControlDesign& design) {
             label->setFocusPolicy(Qt::NoFocus);
             label->setAutoFillBackground(true);
             widget = label;
-            break;
-        }
-    }
-    // Buttons keep the style's look; every other control gets each colour it is drawn with.
-    QPalette palette = widget->palette();
-    const QColor formBack = ToQColor(Form1Design().BackColor);
-    const QColor fore = design.ForeColor ? ToQColor(*design.ForeColor) : kText;
-    switch (design.Kind) {
-        case ControlKind::Label:
+            palette = label->palette();
             palette.setColor(QPalette::Window, design.BackColor ? ToQColor(*design.BackColor) : formBack);
             palette.setColor(QPalette::WindowText, fore);
             break;
-        case ControlKind::TextBox:
-            palette.setColor(QPalette::Window, formBack);  // the frame is drawn from it
-            palette.setColor(QPalette::Base, design.BackColor ? ToQColor(*design.BackColor) : kBoxBase);
-            palette.setColor(QPalette::Text, fore);
-            palette.setColor(QPalette::Highlight, kSelection);
-            palette.setColor(QPalette::HighlightedText, kSelectedText);
-            break;
-        case ControlKind::CheckBox:
-            // A white box with a black mark on the design's cyan, greyed when disabled.
-            palette.setColor(QPalette::Window, design.BackColor ? ToQColor(*design.BackColor) : formBack);
-            palette.setColor(QPalette::WindowText, kText);
-            palette.setColor(QPalette::Base, kBoxBase);
-            palette.setColor(QPalette::Text, kText);
-            palette.setColor(QPalette::Highlight, kSelection);
-            palette.setColor(QPalette::Disabled, QPalette::Base, QColor(235, 235, 235));
-            palette.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
-            break;
-        case ControlKind::Button: break;
+        }
     }
     widget->setPalette(palette);
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window over Qt: widgets built from the design table, the control model mirrored onto them, and the
 // user's input passed to the window's logic. The view holds nothing that the logic reads.
 #pragma once

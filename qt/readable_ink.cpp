@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contrast ratio and the readable ink.
 #include "qt/readable_ink.h"
 

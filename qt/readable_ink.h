@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text colours that stay readable on any palette: the WCAG 2 contrast ratio, and the ink for a background.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The speed control and "Step" of the board window.
 #include "qt/speed_control.h"
 
@@ -5,13 +6,19 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHideEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
 #include <QShowEvent>
+#include <QString>
+#include <QVariant>
 #include <algorithm>
+#include <cstddef>
+#include <initializer_list>
 
 #include "qt/qt_view.h"
+#include "window/form1.h"
 
 namespace nq {
 namespace {

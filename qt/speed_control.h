@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board window's speed control and "Step": a list of speeds from full speed down to one step a second
 // (remembered in the settings) and the Step button, with their keys. They drive the window's StepPacer, which
 // the control registers with the window for as long as it lives.

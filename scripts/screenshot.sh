@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the program, starts it on a virtual X display and saves a PNG of its window (default: window.png).
 # NQ_BUILD_DIR chooses the build directory (default build/release).
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs from Debian's packages everything the build, the tests and the program need. Does nothing when all is
 # there; runs apt-get as root, or through sudo otherwise.
 set -euo pipefail

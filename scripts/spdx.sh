@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Puts the licence's SPDX line at the top of every tracked source file that lacks it (C++ with //, CMake and
 # shell with #, after a #! line where there is one); again and again gives the same files. With --check it
 # changes nothing, lists the files that lack the line and fails if there are any.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up, builds and runs every test: the format check, the release build with the window tests, the headless
 # tests under AddressSanitizer and UndefinedBehaviorSanitizer, and the bounded fuzz runs.
 set -euo pipefail

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package into a scratch folder, unpacks it there and checks its files, the library
 # dependencies it declares, that its version is the program's, that lintian passes it without an error or a
 # warning, and that AppStream finds the installed tree's metadata valid.

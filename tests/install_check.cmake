@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a fresh temporary prefix and checks that the program, its desktop entry, metainfo,
 # icons, manual page and completion land where desktops, man and bash look for them.
 # Run as: cmake -DBUILD_DIR=... -DPREFIX=... -DAPP_ID=... -P install_check.cmake

@@ -1,5 +1,6 @@
-// What the board window shows, as plain data taken from the window's state at a mirror, and the estimate of
-// how much of a search is done. No toolkit types: the Qt board window only paints a BoardPicture.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the board window shows, as plain data taken from the window's state at a mirror. No toolkit types: the
+// Qt board window only paints a BoardPicture.
 #pragma once
 
 #include <array>
@@ -8,6 +9,7 @@
 
 #include "engine/board.h"
 #include "window/form1.h"
+#include "window/progress_estimate.h"
 #include "window/step_pacer.h"
 
 namespace nq {
@@ -27,30 +29,6 @@ enum class BoardPhase : std::uint8_t {
     Running,   // a search runs: its current placement
     Stopped,   // at a solution or interrupted: the display row
     Finished,  // the search has ended: the last picture's queens stay
-};
-
-// Share of a search done, from where it stands in its first free columns, as if every subtree of a column
-// were alike: the position's lexicographic share of the tree. Grows with every step of one search; only the
-// clamp keeps it from falling when the caller starts over without Restart().
-class ProgressEstimate {
-  public:
-    // Share in [0, 1) of the placement on `board` (the fixed queens and the free columns' queens up to the
-    // first empty free column). BoardSize 1..32.
-    static double ShareOf(const Board& board);
-
-    // Forgets the clamp: a new search begins.
-    void Restart() { value_ = 0.0; }
-    // The share of `board`, never below what this search has shown before.
-    double Update(const Board& board);
-    // The same for the share Form1::CountedShare gives when the search is counted on every core (>= 0), else
-    // the share of the form's board.
-    double Update(const Form1& form);
-    // 1: the search has ended.
-    void Finish() { value_ = 1.0; }
-    double Value() const { return value_; }
-
-  private:
-    double value_ = 0.0;
 };
 
 struct BoardPicture {

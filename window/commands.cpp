@@ -1,4 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run commands: "start/continue", "break", "next solution", and the check box "stop at next solution".
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "window/controls.h"
 #include "window/form1.h"
 
 namespace nq {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The model of the window's controls: exactly the properties the program reads and writes. The procedures of
 // Form1 work on these; the Qt view only mirrors them onto widgets, so reading a property gives what was last
 // set or typed.

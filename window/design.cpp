@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design table of the main window.
 #include "window/design.h"
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace nq {
 

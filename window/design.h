@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's design state as data: every control with its kind, caption or initial text, geometry in twips,
 // tab index, alignment, read-only state and colours. The Qt view builds the window from it; the logic never
 // reads it.
@@ -5,7 +6,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "window/controls.h"

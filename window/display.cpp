@@ -1,7 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Showing a position as numbers: the display row Text8 and the solution number. Both procedures count in a
 // local, leaving the shared LoopColumn alone, and change no field, colour or lock.
+#include <array>
 #include <charconv>
+#include <cstdint>
+#include <string>
 
+#include "window/controls.h"
 #include "window/form1.h"
 
 namespace nq {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Form1, the program's one window: the board state, the model of the controls, and the procedures that make
 // up the program (handlers, run loop, test command, display), each defined in the file of its subsystem in
 // this folder. Plain C++ over a Platform; no toolkit types.
@@ -17,6 +18,7 @@ namespace nq {
 
 class StepPacer;
 class BackgroundCount;
+struct PassSteps;
 
 inline constexpr int kBoxesPerRow = 32;
 
@@ -68,7 +70,9 @@ class Form1 : public Board {
     void ConfirmReset();
     void PrepareTest();
     void RunSearch();
-    void RunStep();
+    // One pass of the run loop. `record` (nullptr: none) is given the board after each search step the pass
+    // makes, for the pacer.
+    void RunStep(PassSteps* record = nullptr);
     void ShowPosition();
     void ClearPosition();
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window's logic needs from the windowing platform. The Qt platform implements it for the real
 // window, a scripted one for headless tests.
 #pragma once

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ReadNumber: exact decimal reading with half-to-even rounding, done on the digits so that no binary fraction
 // can tip a half.
 #include "window/read_number.h"
 
+#include <cstddef>
 #include <limits>
 #include <string>
 

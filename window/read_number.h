@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading what the user typed into the window's boxes: numbers, and entries that hold no queen.
 #pragma once
 

@@ -1,9 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run loop: drives the search step on the window's thread, pumps events every 100 passes, turns complete
 // placements into counted solutions and stops at a break, at a solution (when asked to) or at the end. While
 // a search is watched, every pass goes through the pacer's hook (PacedPass); otherwise, while worker threads
 // count the whole problem, the pass after its total is known ends the search (whole_count.cpp).
+#include <cstdint>
+#include <memory>
+#include <string>
+
 #include "count/background_count.h"
+#include "engine/board.h"
+#include "window/controls.h"
 #include "window/form1.h"
+#include "window/platform.h"
 #include "window/step_pacer.h"
 
 namespace nq {
@@ -58,13 +66,14 @@ bool Form1::Paced() const {
     return pacer_ != nullptr && pacer_->Pacing();
 }
 
-// Watching: the same pass as at full speed; only what comes after it (the drawing of its steps, a wait in the
-// event loop) is the pacer's.
+// Watching: the same pass as at full speed, which also keeps the board after each of its steps for the pacer;
+// what comes after it (the drawing of those steps, a wait in the event loop) is the pacer's.
 bool Form1::PacedPass(std::uint64_t generation) {
     const Board before = *this;
+    PassSteps steps;
     ++StepCounter;
-    RunStep();
-    pacer_->AfterPass(before, *this, platform_);
+    RunStep(&steps);
+    pacer_->AfterPass(before, steps, *this, platform_);
     if (boardGeneration_ != generation) {
         running_ = false;
         return false;
@@ -111,7 +120,7 @@ void Form1::RunPassesUntilPump() {
     }
 }
 
-void Form1::RunStep() {
+void Form1::RunStep(PassSteps* record) {
     const std::int32_t n = BoardSize;
     if (BreakRequested == 1) {
         StopRun = 1;
@@ -136,8 +145,10 @@ void Form1::RunStep() {
         GoOnFromSolution();
         steps = 2;
     }
-    for (; steps > 0 && SearchColumn != n + 1 && SearchFinished == 0; --steps)
+    for (; steps > 0 && SearchColumn != n + 1 && SearchFinished == 0; --steps) {
         SearchStep();
+        if (record != nullptr) record->Add(*this);
+    }
     if (SearchFinished == 1) EndSearch();
 }
 

@@ -1,5 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, reset and quit: the idle state of the window, and the two confirming questions.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "engine/board.h"
+#include "window/controls.h"
 #include "window/form1.h"
+#include "window/platform.h"
 
 namespace nq {
 

@@ -1,34 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Watching a search: the steps of a pass, their frames and counts, the waits between them, and "Step".
 #include "window/step_pacer.h"
 
 #include <algorithm>
+#include <string>
+
+#include "window/controls.h"
+#include "window/design.h"
 
 namespace nq {
 
 namespace {
-
-bool SamePosition(const Board& a, const Board& b) {
-    if (a.BoardSize != b.BoardSize || a.SearchColumn != b.SearchColumn ||
-        a.SearchFinished != b.SearchFinished)
-        return false;
-    return std::equal(a.QueenRow.begin() + 1, a.QueenRow.begin() + 1 + a.BoardSize, b.QueenRow.begin() + 1);
-}
-
-// The boards after each search step of one pass of the run loop, which went from `before` to `after`: at
-// most two steps, a solution on `before` being counted first. Replayed on copies; returns how many, or -1
-// when `after` is not reached so (then nothing is drawn).
-int StepsOfPass(const Board& before, const Board& after, std::array<Board, 2>& out) {
-    const std::int32_t n = before.BoardSize;
-    if (n < 1 || n > kMaxN || after.BoardSize != n) return -1;
-    Board board = before;
-    for (int k = 0;; ++k) {
-        if (SamePosition(board, after)) return k;
-        if (k == 2 || board.SearchFinished == 1 || board.BreakRequested == 1) return -1;
-        if (board.SearchColumn == n + 1) board.GoOnFromSolution();  // counted: the search goes on from it
-        board.SearchStep();
-        out[static_cast<std::size_t>(k)] = board;
-    }
-}
 
 // True when no column the search fills holds a queen: the position a first start sets off from.
 bool AtStart(const Board& board) {
@@ -96,11 +78,10 @@ void StepPacer::Record(const Board& from, const Board& to) {
     frame_ = next;
 }
 
-void StepPacer::AfterPass(const Board& before, Form1& form, Platform& platform) {
-    std::array<Board, 2> steps;
-    const int count = StepsOfPass(before, form, steps);
-    for (int k = 0; k < count; ++k) {
-        Record(k == 0 ? before : steps[static_cast<std::size_t>(k - 1)], steps[static_cast<std::size_t>(k)]);
+void StepPacer::AfterPass(const Board& before, const PassSteps& steps, Form1& form, Platform& platform) {
+    for (int k = 0; k < steps.Count; ++k) {
+        const Board& to = steps.After[static_cast<std::size_t>(k)];
+        Record(k == 0 ? before : steps.After[static_cast<std::size_t>(k - 1)], to);
         if (!stepping_ && form.StopRun == 0) WaitForTurn(form, platform);
     }
     if (stepping_) {

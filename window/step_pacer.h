@@ -1,11 +1,13 @@
-// Watching a search: at a slow speed the run loop hands every pass to the pacer, which works out the search
-// steps the pass made, makes each one in turn the frame the board window draws, and waits in the window's
-// event loop until that step's time is up. "Step" runs one pass through the window's own handlers. The pacer
-// changes when passes happen, never which: the board is only read, and handlers are only clicked as a user
-// would click them.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Watching a search: at a slow speed the run loop hands every pass to the pacer with the boards its search
+// steps left, and the pacer makes each step in turn the frame the board window draws and waits in the
+// window's event loop until that step's time is up. "Step" runs one pass through the window's own handlers.
+// The pacer changes when passes happen, never which: the board is only read, and handlers are only clicked as
+// a user would click them.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/board.h"
@@ -40,6 +42,15 @@ struct StepFrame {
     friend bool operator==(const StepFrame&, const StepFrame&) = default;
 };
 
+// What one paced pass of the run loop did: the board after each of its search steps, in order. At most two
+// (a solution counted first, then the steps that go on from it); none at a break or at a solution it stops.
+struct PassSteps {
+    std::array<Board, 2> After{};
+    int Count = 0;
+
+    void Add(const Board& board) { After[static_cast<std::size_t>(Count++)] = board; }
+};
+
 class StepPacer {
   public:
     static constexpr int kMaxSpeed = 1000;  // steps a second
@@ -63,11 +74,12 @@ class StepPacer {
     // at the end). Returns false, doing nothing, unless CanStep.
     bool Step(Form1& form);
 
-    // For the run loop, after each pass while Pacing(): `before` is the board as the pass found it, `form`
-    // the window after it. Draws each step of the pass and, at a slow speed while the run goes on, waits in
-    // the event loop for that step's time; stops waiting as soon as a handler breaks, stops or rebuilds the
-    // run, the speed changes or the board window closes. During a Step it clicks "break" instead.
-    void AfterPass(const Board& before, Form1& form, Platform& platform);
+    // For the run loop, after each pass while Pacing(): `before` is the board as the pass found it, `steps`
+    // what its search steps left, `form` the window after it. Draws each step of the pass and, at a slow
+    // speed while the run goes on, waits in the event loop for that step's time; stops waiting as soon as a
+    // handler breaks, stops or rebuilds the run, the speed changes or the board window closes. During a Step
+    // it clicks "break" instead.
+    void AfterPass(const Board& before, const PassSteps& steps, Form1& form, Platform& platform);
 
     // The step last drawn; Kind None before any.
     const StepFrame& Frame() const { return frame_; }

@@ -1,5 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "test" command: reads n and the fixed queens, checks them column by column and prepares the board.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "engine/board.h"
+#include "window/controls.h"
 #include "window/form1.h"
+#include "window/platform.h"
 #include "window/read_number.h"
 
 namespace nq {

@@ -1,5 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a user can do to the window, routed to the handlers the design binds, as far as the control model
 // allows.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "window/controls.h"
+#include "window/design.h"
 #include "window/form1.h"
 
 namespace nq {

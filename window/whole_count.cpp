@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Counting in the window on every core: the whole problem counted in the background with the console's
 // counter, and the pass that ends the search on its total; the members of Form1 that switch it on.
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "count/background_count.h"
 #include "engine/problem.h"
 #include "window/form1.h"
 
 namespace nq {
-
-Form1::Form1(Platform& platform) : platform_(platform) {}
-
-Form1::~Form1() = default;
 
 void Form1::CountOnCores(int workers) {
     workers_ = workers;

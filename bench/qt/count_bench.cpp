@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What counting all solutions costs in the window: the search step alone, the window's procedures on a
 // headless platform, and the same procedures in the real window (offscreen), "stop at next solution" cleared.
 // Also the longest time the real window went without processing its events during the run. The last line

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The view's cost: a million writes of the solution number through the control model, with an event pump
 // every 100 writes, in the real window (offscreen) against a headless platform; counts the repaints of the
 // number's box. The headline ratio compares the best thread CPU times of 21 alternating trials: on a shared

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console commands through their command line, held against known counts, the brute-force oracle and
 // the window's own search: counts (whole board, fixed queens, up to symmetry, any number of threads), list
 // and first in the window's order, split sharing the solutions exactly, and every usage error.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program's console commands as a shell uses them: a count spread by split over GNU parallel (two local
 # jobs standing in for two machines) adds up to the whole count, and a list cut short by a closed pipe ends
 # quietly; a run resumed by parallel's job log adds up to the whole count too. Argument: the nqueens program.

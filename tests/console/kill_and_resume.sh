@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A long count with --save ended by signals and started again each time until it finishes. First the signals
 # it catches, each before the first periodic save: it saves, ends with one line and 128 + the signal, removes
 # its lock and temporary files, and the file holds more work than before. Then SIGKILL at random moments:

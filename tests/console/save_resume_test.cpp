@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counts kept in a save file: a count interrupted at any point and resumed by the same command line (with
 // another number of threads) gives the uninterrupted count; every file the count must refuse is refused with
 // one line and status 2 and left byte for byte as it was; the save path acts on the real file; the progress

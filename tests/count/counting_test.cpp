@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting on every core, called directly: what a stop request leaves.
 #include <gtest/gtest.h>
 

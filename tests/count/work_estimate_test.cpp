@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The weighted progress estimate replayed over recorded runs: tasks finishing one by one with their sizes,
 // in the shuffled order the workers take them. The share never goes back, reaches 100 % exactly at the last
 // task and, after the first 20 % of the work, stays close to the true share of the work done.

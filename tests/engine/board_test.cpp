@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board's bookkeeping: marking and unmarking a queen on every square of several board sizes against the
 // attack rule of the oracle, rows beyond the board never free, and clearing that leaves index 0 alone.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A step called while a break is requested changes nothing: on boards taken from the middle of searches
 // (fresh, mid-search, just after a solution with the cursor put back), the whole board, its private state
 // included, stays equal.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The constellation counter against the known sequences, the oracle's counts for boards with fixed queens,
 // and an independent enumeration of border placements and their symmetry classes.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Long runs on the largest board, n = 32, with and without fixed queens: every call keeps the cursor and the
 // rows it forms in range (the sanitizer build catches any index outside the arrays) and the invariants; the
 // first calls are held against the oracle's tree, and every solution met is valid, keeps the fixed queens and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks of the brute-force oracle itself, so that the engine is held against something trustworthy: the
 // published solution counts, and agreement of its two independent enumerations.
 #include <gtest/gtest.h>

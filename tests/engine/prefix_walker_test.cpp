@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The walk over the first free columns held against the oracle's tree: the same placements in the same
 // order, Seek landing on the first placement not below any bound, and shares that only grow along the walk.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole searches over many fixed-queen sets drawn at random (fixed seed) for n <= 8: no fixed queen, one,
 // several adjacent, the last column, every column, scattered ones; each held call by call against the
 // oracle's tree, its solution list equal to the permutation oracle's, the invariants checked after every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search step, call by call and over whole searches: traces of small boards, solution lists and counts
 // against the brute-force oracle, with the board's invariants checked after every call.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target driving the monkey from the fuzzer's bytes instead of a seed: each byte picks the next action,
 // text or answer, at the top and at the event pumps of runs. Every action is checked against the window's
 // model.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target for the reading of typed numbers: any bytes as the text of a box. The reading must agree with
 // two independent readings (exact decimal arithmetic; long double for short numbers) and keep its simple
 // laws: blanks anywhere and any ending after the number change nothing, a leading zero changes nothing, a
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "support/monkey.h"
+#include "support/reference_reading.h"
 #include "window/read_number.h"
 
 namespace {

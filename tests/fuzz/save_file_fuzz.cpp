@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target for the save file's reader: any bytes as a file on disk. The reader never crashes, and what it
 // accepts is sound (distinct ascending indices below the task count, a total that fits) and reads back the
 // same once written again, byte for byte.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target for the "test" command: bytes become the text of n and of the 32 entry boxes, typed into a
 // fresh window, then "test" is pressed. The monkey's model predicts the outcome (the first fault and its
 // column, or the accepted queens) and checks the controls and the board invariants; a small accepted board is

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The bash completion driven as bash drives it: the function `complete -p nqueens` names is called with
 # COMP_WORDS split at COMP_WORDBREAKS, for a table of command lines. The options offered after each command
 # must be exactly those its --help lists. Run as: bash_completion_test.sh PROGRAM COMPLETION_FILE

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The manual page against the program's --help: every command and option that --help lists (for the program
 # and for each command) must appear in bold in the page, and every option the page's OPTIONS section describes
 # must be one --help lists. Run as: manual_page_test.sh PROGRAM PAGE (the built roff page)

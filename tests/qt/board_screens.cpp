@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the board window in three states, for looking at it as a user would: n = 8 tested with a fixed
 // queen (and a typed entry in conflict), n = 8 at a solution, n = 32 during a run; then at its smallest with
 // n = 20 and n = 32 during a run. With "dark" the desktop has a dark palette and the names end in _dark. Run

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real-window tests of the board window on a desktop set up as people have it: every text readable under a
 // dark palette, what a screen reader finds (roles, names, faults, actions, the pace of change events), the
 // window after a reset, its minimum size, and saving its picture in the type the name asks for.

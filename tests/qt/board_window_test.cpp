@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real-window tests of the board window: pointing and keys type into the entry row as a user would, the
 // locked entry row ignores them, the accessible table of squares, copying and saving the position, F2.
 #include <QAccessible>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a window as drawn on a desktop set up as people have it: the WCAG 2 contrast of what a region
 // shows, and the palette of a dark desktop theme. Shared by the real-window tests of both windows.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real-window tests of the board window's speed control and Step: the keys choose and the settings remember
 // the speed, Step by button and by key makes one pass and the status line counts it, and closing the board
 // window or a break during a slow run is answered within the run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the board window while n = 6 is searched at ten steps a second: one PNG per step drawn (the
 // first 36), for the README's animation and for looking at it as a user would. Run on a real (virtual)
 // display:

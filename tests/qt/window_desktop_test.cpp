@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real-window tests of the window on a desktop set up as people have it: a dark palette (every text measured
 // as drawn), message boxes in the desktop's colours, the keyboard focus after the run buttons and Enter on a
 // button, text of any length, and the window's accessible role.

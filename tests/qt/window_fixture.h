@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared pieces of the real-window tests: the window as the program builds it, a helper that waits until the
 // event loop has been idle (so the view has mirrored the model), and a watcher that answers modal message
 // boxes.

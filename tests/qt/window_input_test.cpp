@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real-window tests of the wiring between widgets and the window's logic: typing, clicks on buttons and on
 // the check box (also on widgets a frame behind the model), real message boxes answered from the test, whole
 // search cycles and what interrupts a run, and the close request with its reasons; the process-ending answers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real-window tests of the window as built: frame and size, where the controls stand, that every text is
 // readable, which widget is drawn on top, accessible names, and the focus order walked with the Tab key.
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks of a Board against the invariants that hold between two search steps, and a field-by-field
 // comparison of two boards. Each returns an empty string when all is well, else a readable description of the
 // first fault found.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the program's command line in memory, as the console tests and the resume tests use it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A platform that does nothing, for benchmarks that compare the window's logic with and without a real
 // window. Its pump stays a real call that may read anything, so the compiler cannot drop it from the loop.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A seeded randomised user ("monkey") for the headless window, and the model of the window it checks against
 // after every action and at every event pump: the rows of the control-state table, the board invariants, the
 // test command's outcome, the k-th solution of a search and the final count (against a brute-force oracle).
@@ -5,11 +6,8 @@
 #pragma once
 
 #include <array>
-#include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <functional>
-#include <limits>
 #include <map>
 #include <memory>
 #include <random>
@@ -23,71 +21,10 @@
 #include "support/oracle.h"
 #include "support/scripted_platform.h"
 #include "support/search_driver.h"
+#include "support/test_command_model.h"
 #include "window/form1.h"
 
 namespace nq::testing {
-
-// ---- Reading typed numbers, the slow way.
-
-// The decimal prefix of a typed text as the reading sees it: blanks, tabs and line feeds dropped, then an
-// optional sign, digits and at most one point. Digits holds no leading zeros of the whole part.
-struct DecimalPrefix {
-    bool Negative = false;
-    bool HasDigit = false;
-    std::string Whole;     // digits before the point, leading zeros dropped
-    std::string Fraction;  // digits after the point, as typed
-};
-
-inline DecimalPrefix ScanDecimalPrefix(std::string_view text) {
-    std::string s;
-    for (char ch : text) {
-        if (ch != ' ' && ch != '\t' && ch != '\n') s += ch;
-    }
-    DecimalPrefix p;
-    std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) p.Negative = s[i++] == '-';
-    bool point = false;
-    for (; i < s.size(); ++i) {
-        const char ch = s[i];
-        if (ch >= '0' && ch <= '9') {
-            p.HasDigit = true;
-            (point ? p.Fraction : p.Whole) += ch;
-        } else if (ch == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
-    }
-    const std::size_t nonZero = p.Whole.find_first_not_of('0');
-    p.Whole.erase(0, nonZero == std::string::npos ? p.Whole.size() : nonZero);
-    return p;
-}
-
-// The reading of a typed number by exact arithmetic: the fraction F / 10^k is compared with one half as 2F
-// against 10^k (F kept to 17 digits plus one sticky digit for anything non-zero beyond), ties to the even
-// whole number; the result is clamped to the 32-bit range.
-inline std::int32_t ReferenceReadNumber(std::string_view text) {
-    const DecimalPrefix p = ScanDecimalPrefix(text);
-    constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
-    constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-    if (!p.HasDigit) return 0;
-    if (p.Whole.size() > 12) return static_cast<std::int32_t>(p.Negative ? kMin : kMax);
-    std::int64_t whole = 0;
-    for (char d : p.Whole)
-        whole = whole * 10 + (d - '0');
-
-    std::string fraction = p.Fraction.substr(0, 17);
-    if (p.Fraction.find_first_not_of('0', 17) != std::string::npos && p.Fraction.size() > 17) fraction += '1';
-    std::uint64_t f = 0;
-    std::uint64_t scale = 1;
-    for (char d : fraction) {
-        f = f * 10 + static_cast<std::uint64_t>(d - '0');
-        scale *= 10;
-    }
-    if (2 * f > scale || (2 * f == scale && whole % 2 == 1)) ++whole;
-    const std::int64_t value = p.Negative ? -whole : whole;
-    return static_cast<std::int32_t>(value < kMin ? kMin : value > kMax ? kMax : value);
-}
 
 // ---- A snapshot of everything the window holds, to prove that an action changed nothing (or only what it
 // should).
@@ -364,61 +301,11 @@ inline std::string CheckIdleWindow(const Form1& f) {
 
 // ---- The test command's outcome, predicted from what the window holds before the click.
 
-struct TestPrediction {
-    bool NAccepted = false;
-    int N = 0;
-    FixedSet Accepted;         // fixed queens accepted, in column order
-    int FaultColumn = 0;       // 0: every column passed
-    std::string FaultMessage;  // "" or the message of the fault
-    std::int32_t FaultEntryRow = 0;
-    std::array<std::string, kBoxesPerRow> EntriesAfter{};  // entry texts after the test
-};
-
-inline bool LooksBlank(const std::string& s) {
-    return s == "" || s == " " || s == "  " || s == "   ";
-}
-
 inline TestPrediction PredictTest(const Form1& f) {
-    TestPrediction p;
+    std::array<std::string, kBoxesPerRow> entries;
     for (int i = 0; i < kBoxesPerRow; ++i)
-        p.EntriesAfter[i] = f.Text7[i].Text;
-    const std::int32_t n = ReferenceReadNumber(f.Text1.Text);
-    if (n < 1 || n > kMaxN) return p;
-    p.NAccepted = true;
-    p.N = n;
-    for (int c = 1; c <= kBoxesPerRow; ++c) {
-        if (c > n || LooksBlank(p.EntriesAfter[c - 1])) p.EntriesAfter[c - 1].clear();
-    }
-    for (int c = 1; c <= n; ++c) {
-        const std::string& text = p.EntriesAfter[c - 1];
-        if (text.empty()) continue;
-        const std::int32_t r = ReferenceReadNumber(text);
-        const char* fault = nullptr;
-        if (r < 1 || r > n) {
-            fault = "incorrect input, column ";
-        } else {
-            for (const FixedQueen& q : p.Accepted) {
-                if (q.Row == r) {
-                    fault = "entry twice, column ";
-                    break;
-                }
-            }
-            if (fault == nullptr) {
-                for (const FixedQueen& q : p.Accepted) {
-                    if (std::abs(q.Column - c) == std::abs(q.Row - r))
-                        fault = "incorrectly placed queen, column ";
-                }
-            }
-        }
-        if (fault != nullptr) {
-            p.FaultColumn = c;
-            p.FaultMessage = fault + std::to_string(c);
-            p.FaultEntryRow = r;
-            return p;
-        }
-        p.Accepted.push_back({c, r});
-    }
-    return p;
+        entries[i] = f.Text7[i].Text;
+    return PredictTest(f.Text1.Text, entries);
 }
 
 // The first public field in which `actual` differs from `expected`, or an empty string. The search's private

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A slow, obvious model of the n-queens search to hold the engine against: brute-force enumerations that
 // share no code or data structure with the engine (no occupancy arrays, no bit masks; every pair of queens is
 // compared).

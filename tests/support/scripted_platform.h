@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A platform for headless tests: message boxes answered from a script and recorded, actions injected at
 // chosen event pumps and waits, a fake clock that only waits advance, and the end of the process as a real
 // exit (test it in a child process).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A bare driver of the search step: sets up a Board as an accepted test leaves it and calls SearchStep the
 // way the run loop does (no window, no pumping), reporting every call to the caller; and a run of the step in
 // lockstep with the oracle's tree of partial placements. Used by tests and benchmarks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small driver for headless window scenarios: one Form1 over a ScriptedPlatform, loaded as at start-up,
 // driven only through what a user can do (type, click, toggle, answer), with readers that turn the control
 // model into short text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the board window shows in each state of the window (taken as it would be at a mirror), and the
 // progress estimate held against hand-counted shares and over whole searches. Positions come from the oracle.
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "support/search_driver.h"
 #include "support/window_script.h"
 #include "window/board_picture.h"
+#include "window/progress_estimate.h"
 
 namespace nq {
 namespace {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting on every core, seen through the window: every position and solution number shown at a pump is a
 // state the one-core search passes through, a run ends in the one-core run's state (also when the whole
 // count ends it at a chosen pump: at once, inside a subtree, on a completed placement, before the box is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The randomised monkey against the headless window, with fixed seeds: thousands of short sequences of
 // typing, clicks, answers and actions injected at event pumps, every one checked against the window's model.
 // Also proves that the monkey's own checks catch planted faults, and holds its reading of numbers against
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "support/monkey.h"
+#include "support/reference_reading.h"
 #include "window/read_number.h"
 
 namespace nq::testing {

@@ -1,72 +1,21 @@
-// The reading of typed numbers: a table of readings, each first checked against a reference reader that works
-// on the decimal text alone (prefix cut, rounding and range test done on digit strings), then random texts
-// against it.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The reading of typed numbers: a table of readings, each first checked against the reference reading (the
+// decimal prefix cut as text, rounded by exact integer arithmetic), then random texts against it.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
+#include "support/reference_reading.h"
 #include "window/read_number.h"
 
 namespace nq {
 namespace {
 
-// Adds one to a string of decimal digits.
-std::string PlusOne(std::string digits) {
-    int i = static_cast<int>(digits.size()) - 1;
-    while (i >= 0 && digits[i] == '9')
-        digits[i--] = '0';
-    if (i < 0) return "1" + digits;
-    ++digits[i];
-    return digits;
-}
-
-// True when the digit string (no leading zeros) stands for a value above the one of `limit`.
-bool DigitsAbove(const std::string& digits, const std::string& limit) {
-    if (digits.size() != limit.size()) return digits.size() > limit.size();
-    return digits > limit;
-}
-
-// The reference: drop blanks, tabs and line feeds; cut the prefix [+-]?digits*(.digits*)? at the start; round
-// the decimal text half to even; saturate outside the 32-bit range.
-std::int32_t ReferenceRead(const std::string& text) {
-    std::string s;
-    for (char ch : text) {
-        if (ch != ' ' && ch != '\t' && ch != '\n') s += ch;
-    }
-    // The prefix [+-]?[0-9]*(.[0-9]*)?, cut into its sign, whole digits and decimals.
-    std::size_t i = 0;
-    const bool negative = !s.empty() && s[0] == '-';
-    if (!s.empty() && (s[0] == '-' || s[0] == '+')) i = 1;
-    const std::size_t wholeEnd = s.find_first_not_of("0123456789", i);
-    std::string whole = s.substr(i, wholeEnd == std::string::npos ? std::string::npos : wholeEnd - i);
-    std::string fraction;
-    if (wholeEnd != std::string::npos && s[wholeEnd] == '.') {
-        const std::size_t fractionEnd = s.find_first_not_of("0123456789", wholeEnd + 1);
-        fraction = s.substr(
-            wholeEnd + 1, fractionEnd == std::string::npos ? std::string::npos : fractionEnd - wholeEnd - 1);
-    }
-    if (whole.empty() && fraction.empty()) return 0;
-
-    whole.erase(0, whole.find_first_not_of('0'));
-    const bool aboveHalf = !fraction.empty() &&
-                           (fraction[0] > '5' ||
-                            (fraction[0] == '5' && fraction.find_first_not_of('0', 1) != std::string::npos));
-    const bool exactlyHalf =
-        !fraction.empty() && fraction[0] == '5' && fraction.find_first_not_of('0', 1) == std::string::npos;
-    const bool wholeOdd = !whole.empty() && (whole.back() - '0') % 2 == 1;
-    if (aboveHalf || (exactlyHalf && wholeOdd)) whole = PlusOne(whole);
-    if (whole.empty()) return 0;
-
-    if (negative) {
-        if (DigitsAbove(whole, "2147483648")) return std::numeric_limits<std::int32_t>::min();
-        return static_cast<std::int32_t>(-std::stoll(whole));
-    }
-    if (DigitsAbove(whole, "2147483647")) return std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(std::stoll(whole));
-}
+using testing::ReferenceReadNumber;
 
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
@@ -163,7 +112,7 @@ const std::vector<Reading>& Readings() {
 
 TEST(ReadNumber, TableAgreesWithReference) {
     for (const Reading& row : Readings()) {
-        EXPECT_EQ(ReferenceRead(row.Text), row.Value) << "reference, text [" << row.Text << "]";
+        EXPECT_EQ(ReferenceReadNumber(row.Text), row.Value) << "reference, text [" << row.Text << "]";
     }
 }
 
@@ -183,7 +132,7 @@ TEST(ReadNumber, RandomTextsReadAsTheReference) {
         const std::size_t len = length(rng);
         for (std::size_t k = 0; k < len; ++k)
             text += alphabet[pick(rng)];
-        ASSERT_EQ(ReadNumber(text), ReferenceRead(text)) << "text [" << text << "]";
+        ASSERT_EQ(ReadNumber(text), ReferenceReadNumber(text)) << "text [" << text << "]";
     }
 }
 

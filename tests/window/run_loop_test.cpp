@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run loop seen through the window: when the event pump is called, a break before the first solution and
 // the continuation, clicks injected at a chosen pump (check box, "next solution" while a run goes, break and
 // continue in one pump), and solution numbers beyond 32 bits. Positions and solutions are held against the

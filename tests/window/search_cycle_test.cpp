@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole search cycles through the window: test, start, stop at every solution, "next solution" to the end, or
 // run through counting; fixed queens, every column fixed, the refresh of the entry row and of n at a start.
 // Every solution and count is held against the brute-force oracle.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, reset and quit: the idle state after loading, a reset in every state of the window (answered Yes
 // and No, also in the middle of a run), the two questions, and how a close or quit ends the program or a run.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Watching a search through the board window's picture, on the fake clock of the scripted platform: at a slow
 // speed every node of the oracle's search tree is drawn once, in order, on time; "Step" makes one pass
 // through the window's own handlers from each state it can start in; changing the speed, closing the board

@@ -1,16 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "test" command driven through the window: the accepted values of n, every fault message with its
 // column, the blank rules, the erasing of entries beyond n, the red boxes, and a rejected n after an accepted
 // test. Each table row is first held against a pairwise model of the checks (every entry compared with every
 // queen accepted before).
 #include <gtest/gtest.h>
 
-#include <optional>
+#include <array>
+#include <cstddef>
 #include <ostream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "support/oracle.h"
+#include "support/test_command_model.h"
 #include "support/window_script.h"
 #include "window/read_number.h"
 
@@ -24,48 +27,12 @@ using testing::WindowScript;
 
 constexpr const char* kTitle = "n Queens Problem";
 
-// What a test should do, by the pairwise model: the message ("" on success), the column the test stops at
-// (n + 1 on success; nullopt for a rejected n), and the queens accepted before it stopped.
-struct Outcome {
-    std::string Message;
-    std::optional<int> StopColumn;
-    FixedSet Accepted;
-};
-
-bool BlankLooking(const std::string& text) {
-    return text.empty() || text == " " || text == "  " || text == "   ";
-}
-
-Outcome ModelTest(const std::string& nText, const EntryTexts& entries) {
-    const int n = ReadNumber(nText);
-    if (n < 1 || n > 32) return {"incorrect input for n", std::nullopt, {}};
-    Outcome out;
-    for (int c = 1; c <= n; ++c) {
-        const auto it = entries.find(c);
-        if (it == entries.end() || BlankLooking(it->second)) continue;
-        const int r = ReadNumber(it->second);
-        std::string fault;
-        if (r < 1 || r > n) {
-            fault = "incorrect input, column ";
-        } else {
-            for (const FixedQueen& q : out.Accepted) {
-                if (q.Row == r) fault = "entry twice, column ";
-            }
-            for (const FixedQueen& q : out.Accepted) {
-                if (fault.empty() && testing::QueensAttack(c, r, q.Column, q.Row)) {
-                    fault = "incorrectly placed queen, column ";
-                }
-            }
-        }
-        if (!fault.empty()) {
-            out.Message = fault + std::to_string(c);
-            out.StopColumn = c;
-            return out;
-        }
-        out.Accepted.push_back({c, r});
-    }
-    out.StopColumn = n + 1;
-    return out;
+// What a test of these texts should do, by the pairwise model.
+testing::TestPrediction ModelTest(const std::string& nText, const EntryTexts& entries) {
+    std::array<std::string, kBoxesPerRow> boxes;
+    for (const auto& [column, text] : entries)
+        boxes[static_cast<std::size_t>(column - 1)] = text;
+    return testing::PredictTest(nText, boxes);
 }
 
 struct TestRow {
@@ -236,9 +203,9 @@ class TestCommand : public ::testing::TestWithParam<TestRow> {};
 
 TEST_P(TestCommand, RowAgreesWithModel) {
     const TestRow& row = GetParam();
-    const Outcome model = ModelTest(row.N, row.Entries);
-    EXPECT_EQ(model.Message, row.Message);
-    EXPECT_EQ(model.StopColumn.value_or(0), row.StopColumn);
+    const testing::TestPrediction model = ModelTest(row.N, row.Entries);
+    EXPECT_EQ(model.Message(), row.Message);
+    EXPECT_EQ(model.StopColumn(), row.StopColumn);
     std::string red;
     for (const FixedQueen& q : model.Accepted) {
         if (!red.empty()) red += ' ';
@@ -282,7 +249,7 @@ TEST_P(TestCommand, ReportsAndLeavesTheWindowAsExpected) {
     }
 
     // The board holds exactly the accepted queens, rows 1..n free but theirs.
-    const Outcome model = ModelTest(row.N, row.Entries);
+    const testing::TestPrediction model = ModelTest(row.N, row.Entries);
     const int n = ReadNumber(row.N);
     EXPECT_EQ(w.form.BoardSize, n);
     std::vector<int> queenRow(35, 0);
@@ -418,16 +385,16 @@ TEST(TestCommandRandom, AgreesWithModel) {
             }
         }
         const std::string nText = coin(rng) == 0 ? std::to_string(n) + ".5" : std::to_string(n);
-        const Outcome model = ModelTest(nText, entries);
+        const testing::TestPrediction model = ModelTest(nText, entries);
         WindowScript w;
         w.Test(nText, entries);
         const std::string label = EntriesLabel(nText, entries);
-        ASSERT_EQ(w.Messages().empty(), model.Message.empty()) << label;
-        if (!model.Message.empty()) {
-            ASSERT_EQ(w.Messages()[0], model.Message) << label;
+        ASSERT_EQ(w.Messages().empty(), model.Message().empty()) << label;
+        if (!model.Message().empty()) {
+            ASSERT_EQ(w.Messages()[0], model.Message()) << label;
         }
-        if (!model.StopColumn) continue;
-        ASSERT_EQ(w.form.LoopColumn, *model.StopColumn) << label;
+        if (model.StopColumn() == 0) continue;
+        ASSERT_EQ(w.form.LoopColumn, model.StopColumn()) << label;
         std::string red;
         for (const FixedQueen& q : model.Accepted) {
             if (!red.empty()) red += ' ';
