@@ -41,10 +41,10 @@ void Form1::PauseWholeCount() {
 
 namespace {
 
-// The window's thread steps for this long, then waits in the event loop for kGiveWayMillis: about an eighth
-// of one core, and events run at once all the while it waits.
+// The window's thread steps for this long, then waits in the event loop for kGiveWayMillis: about a
+// seventeenth of one core, and events run at once all the while it waits.
 constexpr std::int64_t kStepSliceMicros = 500;
-constexpr int kGiveWayMillis = 4;
+constexpr int kGiveWayMillis = 8;
 
 }  // namespace
 

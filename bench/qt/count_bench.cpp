@@ -219,11 +219,13 @@ int main(int argc, char* argv[]) {
     windowCounts(1);
 
     // How long the workers take to end their work when the search is gone (reset, test, quit): n = 20
-    // counted for a moment, then ended.
+    // counted until its first tasks are done, then ended.
     {
         nq::BackgroundCount count;
         count.Begin(nq::Problem{20, {}}, nq::HardwareThreads());
-        QThread::msleep(300);
+        // Until the plan is made and the first tasks are done: the workers are counting.
+        for (int wait = 0; wait < 3000 && count.Share() <= 0.0; ++wait)
+            QThread::msleep(10);
         Clock::time_point start = Clock::now();
         count.End();
         const double endMs = Seconds(Clock::now() - start) * 1e3;
