@@ -5,8 +5,12 @@
 //   cli_count n=N jobs=J seconds=T ratio_to_bitmask=R          (R below 1: faster; the best of a few runs)
 //             with jobs=1 also cpu_seconds=C cpu_ratio_to_bitmask=Q  (processor time, steadier on a busy
 //             machine)
-//   cli_nodes n=N nodes_per_solution=X ns_per_node=Y            (the kernel's queens placed, one thread,
-//                                                                 by processor time)
+//   cli_nodes n=N nodes_per_solution=X ns_per_node=Y kernel=K   (the kernel's queens placed, one thread,
+//                                                                 by processor time; K the instruction set
+//                                                                 it is built for)
+// and for n = 17 a board with a fixed queen (column 3, row 5), against the kernel it replaced:
+//   cli_count n=17 fixed=3:5 jobs=1 seconds=T ratio_to_bitmask=R kernel=K
+//   previous_kernel n=17 fixed=3:5 jobs=1 seconds=T speedup=S       (S: how many times faster today's is)
 // Exits 1 when a count is wrong. Arguments: the boards to run (default 16 17).
 #include <algorithm>
 #include <chrono>
@@ -19,6 +23,8 @@
 
 #include "count/counting.h"
 #include "engine/constellations.h"
+#include "engine/instruction_set.h"
+#include "previous_kernel.h"
 
 namespace {
 
@@ -55,6 +61,30 @@ Times BestTimes(int repetitions, std::uint64_t expected, Run&& run, bool& ok) {
         best.Cpu = std::min(best.Cpu, cpu);
     }
     return best;
+}
+
+// The fixed-queen lines: the console count against the previous kernel over the same plan.
+void FixedQueenLines(int n, double bitmaskWall, bool& ok) {
+    const nq::Problem board{.N = n, .Fixed = {{3, 5}}};
+    std::uint64_t expected = 0;
+    const Times previous = BestTimes(
+        2, 0,
+        [&] {
+            const nq::WorkUnits plan = nq::MakeWorkUnits(n, board.Fixed, false);
+            std::uint64_t sum = 0;
+            for (std::size_t i = 0; i < plan.Size(); ++i)
+                sum += previous_kernel::Completions(nq::MakeLayout({.N = n, .Fixed = plan.PlacedQueens(i)}));
+            expected = sum;
+            return std::uint64_t{0};
+        },
+        ok);
+    const Times today = BestTimes(
+        2, expected, [&] { return nq::CountSolutions({.Board = board, .Jobs = 1}).Solutions; }, ok);
+    std::printf("cli_count n=%d fixed=3:5 jobs=1 seconds=%.4f ratio_to_bitmask=%.3f kernel=%s\n", n,
+                today.Wall, today.Wall / bitmaskWall, nq::InstructionSetName(nq::ActiveInstructionSet()));
+    std::printf("previous_kernel n=%d fixed=3:5 jobs=1 seconds=%.4f speedup=%.3f\n", n, previous.Wall,
+                previous.Wall / today.Wall);
+    std::fflush(stdout);
 }
 
 }  // namespace
@@ -95,9 +125,12 @@ int main(int argc, char** argv) {
         for (std::size_t i = 0; i < plan.Size(); ++i)
             counted += nq::CountWorkUnitNodes(plan, i, nodes);
         ok = counted == solutions && ok;
-        std::printf("cli_nodes n=%d nodes_per_solution=%.2f ns_per_node=%.2f\n", n,
+        std::printf("cli_nodes n=%d nodes_per_solution=%.2f ns_per_node=%.2f kernel=%s\n", n,
                     static_cast<double>(nodes) / static_cast<double>(solutions),
-                    1e9 * oneThread / static_cast<double>(nodes));
+                    1e9 * oneThread / static_cast<double>(nodes),
+                    nq::InstructionSetName(nq::ActiveInstructionSet()));
+        std::fflush(stdout);
+        if (n == 17) FixedQueenLines(n, reference.Wall, ok);
     }
     if (!ok) std::fputs("cli_count: wrong count\n", stderr);
     return ok ? 0 : 1;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The completion kernel: a bitmask search over the free columns, with the placed queens folded into one mask
-// per free column.
+// The completion kernel: the layout turned once per problem into starting masks and the few special steps
+// between free columns, then a bitmask search built for baseline x86-64 and for x86-64-v3.
 #include "engine/completions.h"
 
 #include <array>
@@ -16,105 +16,115 @@ namespace {
 // few thousand nodes at most.
 constexpr int kUnpolledLines = 10;
 
-// The kernel's own form of a layout, in 32-bit registers: a "line" is a free column and a "pos" a row
-// (row r is bit r - 1, as everywhere). The squares the placed queens hold or attack on a line, with every
-// bit at and above n set so that n = 32 needs no special case, and the distance to the next free line, so
-// that placed lines are jumped over in one step; the search's own queens travel in three shifting masks.
-struct LineInfo {
-    std::uint32_t Blocked = 0;
-    std::uint32_t Shift = 0;
+// The kernel's own form of a layout: a "line" is a free column and a "pos" a row (row r is bit r - 1, as
+// everywhere). The placed queens are folded into the masks of the first free line (see
+// completions_kernel.inc). A step from one free line to the next is plain when the next line is the next
+// column and no placed queen's rising diagonal comes up onto the board there: the masks shift by one. The
+// others, a few per problem, are special.
+struct Steps {
+    // The step from this line to the next and the one after it: the distance (1..31) and the rows that
+    // rising diagonals of placed queens enter at the line reached; (1, 0) for a plain step or none.
+    std::uint32_t Shift0 = 1, Enter0 = 0, Shift1 = 1, Enter1 = 0;
+    std::uint32_t Special = 0;  // bit 0: the first step is special; bit 1: the second
 };
 
-struct Prepared {
-    std::array<LineInfo, kMaxN + 1> Lines{};  // the free lines in order
+struct KernelPlan {
+    std::array<Steps, kMaxN + 1> Lines{};  // by free line
     int Free = 0;
+    std::uint32_t Ld = 0;  // the masks at the first free line
+    std::uint64_t Rd = 0;
+    std::uint32_t Col = 0;
 };
 
-Prepared Prepare(const SearchLayout& layout) {
-    Prepared p;
-    const std::uint32_t outside = layout.N >= 32 ? 0u : ~0u << layout.N;
+KernelPlan Prepare(const SearchLayout& layout) {
+    KernelPlan p;
+    const int n = layout.N;
     p.Free = layout.Free;
-    for (int i = 0; i < layout.Free; ++i) {
-        p.Lines[i].Blocked = static_cast<std::uint32_t>(layout.Blocked[i]) | outside;
-        p.Lines[i].Shift = static_cast<std::uint32_t>(layout.Gap[i]);
+    p.Col = n >= 32 ? 0u : ~0u << n;
+    if (p.Free == 0) return p;
+    std::array<std::uint32_t, kMaxN + 1> enter{};
+    const int first = layout.Column[0] - 1;
+    for (int line = 0; line < n; ++line) {
+        if (layout.FixedRow[line + 1] == 0) continue;
+        const int pos = layout.FixedRow[line + 1] - 1;
+        p.Col |= 1u << pos;
+        const int up = pos + first - line;  // where its diagonals cross the first free line
+        const int down = pos - first + line;
+        if (up >= 0) {
+            if (up < 32) p.Ld |= 1u << up;
+        } else {
+            // A queen below whose rising diagonal is under the board there: it comes up at line - pos,
+            // or after the placed lines there.
+            int t = 1;
+            while (t < p.Free && layout.Column[t] - 1 < line - pos)
+                ++t;
+            if (t < p.Free) enter[t - 1] |= 1u << (layout.Column[t] - 1 - (line - pos));
+        }
+        if (down >= 0) p.Rd |= std::uint64_t{1} << down;
+    }
+    for (int t = 0; t + 1 < p.Free; ++t) {
+        const bool special = layout.Gap[t] != 1 || enter[t] != 0;
+        if (!special) continue;
+        p.Lines[t].Shift0 = static_cast<std::uint32_t>(layout.Gap[t]);
+        p.Lines[t].Enter0 = enter[t];
+        p.Lines[t].Special |= 1u;
+        if (t > 0) {
+            p.Lines[t - 1].Shift1 = p.Lines[t].Shift0;
+            p.Lines[t - 1].Enter1 = enter[t];
+            p.Lines[t - 1].Special |= 2u;
+        }
     }
     return p;
 }
 
-template <bool Nodes>
-struct Search {
-    StopPoll* Poll = nullptr;
-    std::uint64_t NodeCount = 0;
+// The poll of the running count and, for the node-counting variant, the nodes it placed.
+thread_local StopPoll* tPoll = nullptr;
+thread_local std::uint64_t tNodes = 0;
 
-    // Completions below line l, whose open squares `open` (non-empty) are given.
-    template <int R>
-    std::uint64_t Below(const LineInfo* l, std::uint32_t ld, std::uint32_t rd, std::uint32_t col,
-                        std::uint32_t open) {
-        const std::uint32_t s = l->Shift;
-        const std::uint32_t b1 = l[1].Blocked;
-        std::uint64_t count = 0;
-        if constexpr (R == 2) {
-            // One pos is left free by the columns; the last queen fits unless a diagonal holds it.
-            while (open != 0) {
-                const std::uint32_t bit = open & (0u - open);
-                open ^= bit;
-                const std::uint32_t fits =
-                    ~(((ld | bit) << s) | ((rd | bit) >> s) | col | bit | b1) != 0 ? 1u : 0u;
-                if constexpr (Nodes) NodeCount += 1 + fits;
-                count += fits;
-            }
-            return count;
-        } else {
-            const std::uint32_t s1 = l[1].Shift;
-            const std::uint32_t b2 = l[2].Blocked;
-            while (open != 0) {
-                const std::uint32_t bit = open & (0u - open);
-                open ^= bit;
-                if constexpr (Nodes) ++NodeCount;
-                const std::uint32_t nld = (ld | bit) << s;
-                const std::uint32_t nrd = (rd | bit) >> s;
-                const std::uint32_t ncol = col | bit;
-                const std::uint32_t nopen = ~(nld | nrd | ncol | b1);
-                // Look-ahead: the line after next must keep a square even before next's queen is chosen.
-                const std::uint32_t after = ~((nld << s1) | (nrd >> s1) | ncol | b2);
-                if ((nopen == 0) | (after == 0)) continue;
-                count += Below<R - 1>(l + 1, nld, nrd, ncol, nopen);
-                if constexpr (R > kUnpolledLines) {
-                    if (Poll->Stop != nullptr && Poll->Stop->load(std::memory_order_relaxed)) {
-                        Poll->Stopped = true;
-                        return count;
-                    }
-                }
-            }
-            return count;
-        }
-    }
+namespace baseline {
+#define NQ_KERNEL_LEVEL __attribute__((noinline))
+#define NQ_KERNEL_INLINE __attribute__((always_inline)) inline
+#define NQ_KERNEL_ENTRY
+#include "engine/completions_kernel.inc"
+#undef NQ_KERNEL_LEVEL
+#undef NQ_KERNEL_INLINE
+#undef NQ_KERNEL_ENTRY
+}  // namespace baseline
 
-    template <int R>
-    std::uint64_t Dispatch(int free, const LineInfo* l, std::uint32_t open) {
-        if constexpr (R > kMaxN) {
-            return 0;
-        } else {
-            return free == R ? Below<R>(l, 0, 0, 0, open) : Dispatch<R + 1>(free, l, open);
-        }
-    }
-};
+#if defined(NQ_TARGET_X86_64_V3)
+namespace v3 {
+#define NQ_KERNEL_LEVEL __attribute__((noinline, target("arch=x86-64-v3")))
+#define NQ_KERNEL_INLINE __attribute__((always_inline, target("arch=x86-64-v3"))) inline
+#define NQ_KERNEL_ENTRY NQ_TARGET_X86_64_V3
+#include "engine/completions_kernel.inc"
+#undef NQ_KERNEL_LEVEL
+#undef NQ_KERNEL_INLINE
+#undef NQ_KERNEL_ENTRY
+}  // namespace v3
+#endif
 
 template <bool Nodes>
-std::uint64_t Completions(const SearchLayout& layout, StopPoll& poll, std::uint64_t& nodes) {
-    const Prepared p = Prepare(layout);
+std::uint64_t Completions(const SearchLayout& layout, StopPoll& poll, std::uint64_t& nodes,
+                          InstructionSet set) {
+    const KernelPlan p = Prepare(layout);
     if (p.Free == 0) return 1;
-    const std::uint32_t open = ~p.Lines[0].Blocked;
+    const std::uint32_t open = ~(p.Ld | static_cast<std::uint32_t>(p.Rd) | p.Col);
     if (p.Free == 1) return static_cast<std::uint64_t>(std::popcount(open));
     if (open == 0) return 0;
     if (poll.Stop != nullptr && poll.Stop->load(std::memory_order_relaxed)) {
         poll.Stopped = true;
         return 0;
     }
-    Search<Nodes> search;
-    search.Poll = &poll;
-    const std::uint64_t result = search.template Dispatch<2>(p.Free, &p.Lines[0], open);
-    nodes += search.NodeCount;
+    tPoll = &poll;
+    tNodes = 0;
+#if defined(NQ_TARGET_X86_64_V3)
+    const std::uint64_t result =
+        set == InstructionSet::X86_64_V3 ? v3::Search<Nodes>(p, open) : baseline::Search<Nodes>(p, open);
+#else
+    static_cast<void>(set);
+    const std::uint64_t result = baseline::Search<Nodes>(p, open);
+#endif
+    nodes += tNodes;
     return result;
 }
 
@@ -122,12 +132,17 @@ std::uint64_t Completions(const SearchLayout& layout, StopPoll& poll, std::uint6
 
 std::uint64_t CountCompletions(const SearchLayout& layout, StopPoll& poll) {
     std::uint64_t unused = 0;
-    return Completions<false>(layout, poll, unused);
+    return Completions<false>(layout, poll, unused, ActiveInstructionSet());
+}
+
+std::uint64_t CountCompletions(const SearchLayout& layout, StopPoll& poll, InstructionSet set) {
+    std::uint64_t unused = 0;
+    return Completions<false>(layout, poll, unused, set);
 }
 
 std::uint64_t CountCompletionsNodes(const SearchLayout& layout, std::uint64_t& nodes) {
     StopPoll none;
-    return Completions<true>(layout, none, nodes);
+    return Completions<true>(layout, none, nodes, ActiveInstructionSet());
 }
 
 }  // namespace nq

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "engine/instruction_set.h"
 #include "engine/search_tree.h"
 #include "engine/stop_poll.h"
 
@@ -15,6 +16,9 @@ namespace nq {
 // (1 when no column is free). When poll.Stop turns true the search ends early with poll.Stopped set and a
 // meaningless value.
 std::uint64_t CountCompletions(const SearchLayout& layout, StopPoll& poll);
+
+// As CountCompletions with the kernel built for `set` (one that Runs), whichever is active.
+std::uint64_t CountCompletions(const SearchLayout& layout, StopPoll& poll, InstructionSet set);
 
 // As CountCompletions without a stop flag, adding to `nodes` the queens it places (a measure of search work;
 // slower than CountCompletions, for benchmarks only).

@@ -15,6 +15,7 @@
 
 #include "engine/board.h"
 #include "engine/completions.h"
+#include "engine/instruction_set.h"
 #include "engine/search_tree.h"
 
 namespace nq {
@@ -137,11 +138,10 @@ std::vector<BorderClass> BorderClasses(int n) {
 
 // The layout of the search below `placed` ((line, pos) pairs, 0-based): the lines are the columns.
 SearchLayout LayoutOf(int n, const std::uint8_t* placed, int count) {
-    Problem p;
-    p.N = n;
+    std::array<Queen, kMaxN> queens;
     for (int i = 0; i < count; ++i)
-        p.Fixed.push_back({placed[2 * i] + 1, placed[2 * i + 1] + 1});
-    return MakeLayout(p);
+        queens[static_cast<std::size_t>(i)] = {placed[2 * i] + 1, placed[2 * i + 1] + 1};
+    return MakeLayout(n, std::span<const Queen>(queens.data(), static_cast<std::size_t>(count)));
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -229,8 +229,9 @@ std::uint64_t SmallUnique(PlainBoard& b, int line) {
 constexpr double kThinning = 0.7;
 
 // The model's nodes for the free lines from t on, given the masks the search carries into line t. Zero
-// when a line has no open square.
-double ModelFrom(const SearchLayout& layout, int t, ColumnFrame frame) {
+// when a line has no open square. Built for both instruction sets, as its popcount is a library call on
+// baseline x86-64.
+__attribute__((always_inline)) inline double ModelBody(const SearchLayout& layout, int t, ColumnFrame frame) {
     double nodes = 0, width = 1, thinning = 1;
     for (int i = t; i < layout.Free; ++i) {
         const int open = std::popcount(frame.Open(layout.Board, layout.Blocked[i]));
@@ -241,6 +242,23 @@ double ModelFrom(const SearchLayout& layout, int t, ColumnFrame frame) {
         frame = frame.After(0, layout.Gap[i]);
     }
     return nodes;
+}
+
+double ModelBaseline(const SearchLayout& layout, int t, ColumnFrame frame) {
+    return ModelBody(layout, t, frame);
+}
+
+#if defined(NQ_TARGET_X86_64_V3)
+NQ_TARGET_X86_64_V3 double ModelV3(const SearchLayout& layout, int t, ColumnFrame frame) {
+    return ModelBody(layout, t, frame);
+}
+#endif
+
+double ModelFrom(const SearchLayout& layout, int t, ColumnFrame frame) {
+#if defined(NQ_TARGET_X86_64_V3)
+    if (ActiveInstructionSet() == InstructionSet::X86_64_V3) return ModelV3(layout, t, frame);
+#endif
+    return ModelBaseline(layout, t, frame);
 }
 
 // The model's nodes below `placed`, the root included (so that a unit with no free line weighs 1); zero

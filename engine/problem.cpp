@@ -7,17 +7,6 @@
 
 namespace nq {
 
-std::uint64_t RowsAttacked(const std::vector<Queen>& queens, int n, int column) {
-    std::uint64_t rows = 0;
-    for (const Queen& q : queens) {
-        const int dist = std::abs(column - q.Column);
-        rows |= std::uint64_t{1} << (q.Row - 1);
-        if (q.Row - dist >= 1) rows |= std::uint64_t{1} << (q.Row - dist - 1);
-        if (q.Row + dist <= n) rows |= std::uint64_t{1} << (q.Row + dist - 1);
-    }
-    return rows;
-}
-
 std::string QueensText(const std::vector<Queen>& queens) {
     std::string s;
     for (const Queen& q : queens) {

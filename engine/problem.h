@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,7 +28,16 @@ struct Problem {
 
 // The rows of column `column` (1..n) that the queens hold or attack, as bits (row r is bit r - 1). Queens
 // on the column itself hold only their own row.
-std::uint64_t RowsAttacked(const std::vector<Queen>& queens, int n, int column);
+inline std::uint64_t RowsAttacked(std::span<const Queen> queens, int n, int column) {
+    std::uint64_t rows = 0;
+    for (const Queen& q : queens) {
+        const int dist = std::abs(column - q.Column);
+        rows |= std::uint64_t{1} << (q.Row - 1);
+        if (q.Row - dist >= 1) rows |= std::uint64_t{1} << (q.Row - dist - 1);
+        if (q.Row + dist <= n) rows |= std::uint64_t{1} << (q.Row + dist - 1);
+    }
+    return rows;
+}
 
 // The queens as the command line and the save file write them: "3:5,6:1" (column:row, in the given order).
 std::string QueensText(const std::vector<Queen>& queens);

@@ -6,22 +6,21 @@
 
 namespace nq {
 
-SearchLayout MakeLayout(const Problem& p) {
+SearchLayout MakeLayout(int n, std::span<const Queen> placed) {
     SearchLayout layout;
-    const int n = p.N;
     layout.N = n;
     layout.Board = (std::uint64_t{1} << n) - 1;
-    for (const Queen& q : p.Fixed)
+    for (const Queen& q : placed)
         layout.FixedRow[q.Column] = static_cast<std::uint8_t>(q.Row);
     for (int c = 1; c <= n; ++c) {
         if (layout.FixedRow[c] != 0) continue;
         layout.Column[layout.Free] = c;
-        layout.Blocked[layout.Free] = RowsAttacked(p.Fixed, n, c);
+        layout.Blocked[layout.Free] = RowsAttacked(placed, n, c);
         ++layout.Free;
     }
     for (int i = 0; i < layout.Free; ++i)
         layout.Gap[i] = i + 1 < layout.Free ? layout.Column[i + 1] - layout.Column[i] : 1;
-    layout.Plain = p.Fixed.empty();
+    layout.Plain = placed.empty();
     return layout;
 }
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "engine/board.h"
@@ -28,8 +29,11 @@ struct SearchLayout {
     bool Plain = false;  // no fixed queens: blocks empty, gaps 1
 };
 
-// p as Problem describes it, though its queens need not be sorted.
-SearchLayout MakeLayout(const Problem& p);
+// n in 1..kMaxN and the queens placed on it (non-attacking, on distinct columns, in any order).
+SearchLayout MakeLayout(int n, std::span<const Queen> placed);
+inline SearchLayout MakeLayout(const Problem& p) {
+    return MakeLayout(p.N, p.Fixed);
+}
 
 // The first Depth free columns placed (rows ascending, as the search meets them).
 struct Subproblem {

@@ -77,7 +77,7 @@ void Form1::Command4_Click() {
     ClearPosition();
     RefreshEntryRow(*this);  // the solution shown moves from the display row to the entry row
     Command4.Enabled = false;
-    SearchColumn = BoardSize;  // the next step moves column n's queen down or backtracks
+    GoOnFromSolution();
     RunSearch();
 }
 

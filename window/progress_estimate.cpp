@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/prefix_walker.h"
 #include "engine/problem.h"
+#include "engine/search_tree.h"
 #include "window/form1.h"
 
 namespace nq {
@@ -17,33 +19,30 @@ namespace nq {
 double ProgressEstimate::ShareOf(const Board& board) {
     const std::int32_t n = board.BoardSize;
     if (n < 1 || n > kMaxN) return 0.0;
-    const std::uint64_t all = (std::uint64_t{1} << n) - 1;
-    auto bit = [](std::int32_t row) { return std::uint64_t{1} << (row - 1); };
-    // The rows the search may try in column c are free of the queens to its left and of every fixed queen:
-    // the fixed queens' rows and diagonals per column, then the free queens' as the columns go right.
-    std::vector<Queen> fixed;
+    Problem problem{n, {}};
     for (std::int32_t k = 1; k <= n; ++k) {
         const std::int32_t q = board.QueenRow[k];
-        if (board.FixedColumn[k] == 1 && q >= 1 && q <= n) fixed.push_back({k, q});
+        if (board.FixedColumn[k] == 1 && q >= 1 && q <= n) problem.Fixed.push_back({k, q});
     }
-    std::uint64_t held = 0, up = 0, down = 0;  // the free queens' rows and diagonals, in the current column
-    double share = 0.0;
-    double weight = 1.0;  // the share of the subtree of the queens left of the column
-    for (std::int32_t c = 1; c <= n; ++c, up <<= 1, down >>= 1) {
-        if (board.FixedColumn[c] == 1) continue;
-        const std::int32_t row = board.QueenRow[c];
+    const SearchLayout layout = MakeLayout(problem);
+    // The placement of the first free columns that hold a queen; the share before it counts the subtrees
+    // the search has left behind. A queen the search could not have placed (a board edited behind its back)
+    // ends the placement at the column before it.
+    SubtreePrefix placed{};
+    int depth = 0;
+    for (; depth < layout.Free; ++depth) {
+        const std::int32_t row = board.QueenRow[layout.Column[depth]];
         if (row < 1 || row > n) break;
-        const std::uint64_t open = all & ~(held | up | down | RowsAttacked(fixed, n, c));
-        const int count = std::popcount(open);
-        if (count == 0) break;  // not a placement the search makes
-        const int above = std::popcount(open & (bit(row) - 1));
-        share += weight * above / count;
-        weight /= count;
-        held |= bit(row);
-        up |= bit(row);
-        down |= bit(row);
+        placed[static_cast<std::size_t>(depth)] = static_cast<std::uint8_t>(row);
     }
-    return std::min(share, 1.0);
+    PrefixWalker walker;
+    for (; depth >= 0; --depth) {
+        SubtreePrefix prefix{};
+        std::copy_n(placed.begin(), depth, prefix.begin());
+        walker.Reset(layout, depth);
+        if (walker.Seek(prefix) && walker.Rows() == prefix) break;
+    }
+    return depth < 0 ? 0.0 : std::min(walker.ShareBefore(), 1.0);
 }
 
 double ProgressEstimate::Update(const Board& board) {
