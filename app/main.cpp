@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "console/command_line.h"
-#include "count/subtree_counts.h"
+#include "count/counting.h"
 #include "qt/board_window.h"
 #include "qt/qt_platform.h"
 #include "qt/qt_view.h"

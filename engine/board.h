@@ -101,6 +101,12 @@ class Board {
     // Precondition: as for SearchStep, and `column` (1..n) a free column holding a queen.
     void LeaveSubtree(std::int32_t column);
 
+    // Leaves the board, from any position of the search, as the one-step search leaves it at its end: every
+    // free column empty but the first one when that is column 1 (its queen on its last row), the fixed
+    // queens in place, and the cursor, working rows and SearchFinished as its last backtrack sets them. No
+    // solution is counted here. Precondition: as for SearchStep.
+    void FinishSearch();
+
     // True when the search's private bit sets (below) agree with the arrays, the cursor and the fixed
     // columns; also true while they wait to be rebuilt (after any of the four writers above). For tests: the
     // arrays are the truth, the bits only speed up the search.

@@ -111,6 +111,36 @@ void Board::LeaveSubtree(std::int32_t column) {
     SearchStep();
 }
 
+void Board::FinishSearch() {
+    if (BreakRequested == 1) return;
+    const std::int32_t n = BoardSize;
+    for (std::int32_t c = 1; c <= n; ++c) {
+        if (FixedColumn[c] == 1 || QueenRow[c] == 0) continue;
+        Vacate(c, QueenRow[c]);
+        QueenRow[c] = 0;
+    }
+    known_ = false;
+    const std::int32_t first = FirstFreeColumn(1);
+    if (first > n) {  // every column fixed: the search ends right after its one solution
+        GoOnFromSolution();
+        SearchStep();
+        return;
+    }
+    // The search's last placement in the first free column is on its last open row; every placement below
+    // it tried, it backtracks from there to its end.
+    std::int32_t last = 0;
+    for (std::int32_t r = n; r >= 1 && last == 0; --r) {
+        if (RowFree[r] == 1 && DiagSum[first + r] == 0 && DiagDiff[n + first - r] == 0) last = r;
+    }
+    SearchColumn = first;
+    if (last == 0) {
+        SearchStep();  // no row at all: the first step ends the search
+        return;
+    }
+    Mark(first, last);
+    LeaveSubtree(first);
+}
+
 std::int32_t Board::StepFromFixedColumn(std::int32_t c) {
     const std::int32_t n = BoardSize;
     const std::int32_t fixedRow = QueenRow[c];

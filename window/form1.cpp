@@ -2,7 +2,7 @@
 // Form1's construction and destruction: out of line, where the types it owns through pointers are complete.
 #include "window/form1.h"
 
-#include "window/fast_forward.h"
+#include "count/background_count.h"
 #include "window/platform.h"
 
 namespace nq {

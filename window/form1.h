@@ -17,7 +17,7 @@
 namespace nq {
 
 class StepPacer;
-class FastForward;
+class BackgroundCount;
 struct PassSteps;
 
 inline constexpr int kBoxesPerRow = 32;
@@ -100,13 +100,17 @@ class Form1 : public Board {
     bool Paced() const;
 
     // Counting on every core: with workers >= 1, while a run counts (the box clear) that many worker threads
-    // count the subtrees ahead of the search and the run passes over each counted one in one pass; every stop
-    // still shows a state of the one-core search. 0 (the default): the one-core search alone. Not during a
-    // run.
+    // count the whole problem as the console's count does, and the pass after that count is known ends the
+    // search as the one-step search ends it; until then the search steps as on one core, so every stop shows
+    // a state of the one-core search. 0 (the default): the one-core search alone. Not during a run.
     void CountOnCores(int workers);
-    // The share of the work of the search done, counted subtrees included, for the progress display; -1 when
-    // the search is not counted on every core.
+    // The weighted share of the whole count done, for the progress display; -1 while no such count is
+    // under way for the search.
     double CountedShare() const;
+    // For tests, to choose the pass at which the whole count ends the search: while held, the run loop takes
+    // no notice of the count's total (the workers go on). WholeCountKnown: the total is there.
+    void HoldWholeCount(bool hold) { holdWhole_ = hold; }
+    bool WholeCountKnown() const;
 
     // The model object behind a design entry, for the view; nullptr where the kind does not match.
     TextBox* TextBoxFor(ControlName name, int index);
@@ -119,12 +123,15 @@ class Form1 : public Board {
     // One pass handed to the pacer, which draws its steps and may wait in the event loop. False when a
     // handler that ran meanwhile rebuilt the board or closed the window (the run is then over).
     bool PacedPass(std::uint64_t generation);
-    // Counting on every core (fast_forward.cpp). The column whose empty cursor marks a subtree's entry for
-    // this pump's passes, -1 for none; the pass at such an entry; the pass right after a pump that leaves a
-    // subtree counted meanwhile (false: no such pass, the passes go on as usual).
-    std::int32_t WatchedColumn(bool stopAtSolution);
-    bool FastForwardAtEntry();
-    bool FastForwardAtPump();
+    // Counting on every core (whole_count.cpp), at the start of the passes between two pumps: sets the
+    // workers on the whole count or resumes it (not while the box is checked), and when its total is known
+    // and is the search's end (the box clear, or no solution left), ends the search in one pass (true).
+    bool EndOnWholeCount(bool stopAtSolution);
+    // The run stops short of the end: the workers stop, their finished tasks kept for a continue.
+    void PauseWholeCount();
+    // In place of a pump while the workers count: after a slice of steps the window's thread waits in the
+    // event loop for a moment (true), leaving the cores to the workers; false when it is not yet time.
+    bool GiveWayToWorkers();
     // The board is rebuilt or the window goes: a run on the stack ends, the workers' counts are dropped.
     void NewGeneration();
 
@@ -141,7 +148,10 @@ class Form1 : public Board {
     // when the event pump returns ends at once: whatever it was searching is gone.
     std::uint64_t boardGeneration_ = 0;
     StepPacer* pacer_ = nullptr;
-    std::unique_ptr<FastForward> fast_;  // null: the one-core search alone
+    int workers_ = 0;
+    bool holdWhole_ = false;
+    std::int64_t sliceStart_ = 0;  // the platform's clock when the window's thread last took up stepping
+    std::unique_ptr<BackgroundCount> whole_;  // null: the one-core search alone
 };
 
 // Writes a non-negative number as decimal digits, without blank or sign.

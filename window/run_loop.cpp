@@ -2,14 +2,14 @@
 // The run loop: drives the search step on the window's thread, pumps events every 100 passes, turns complete
 // placements into counted solutions and stops at a break, at a solution (when asked to) or at the end. While
 // a search is watched, every pass goes through the pacer's hook (PacedPass); otherwise, while worker threads
-// count ahead, a counted subtree is passed over in one pass (fast_forward.cpp).
+// count the whole problem, the pass after its total is known ends the search (whole_count.cpp).
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "count/background_count.h"
 #include "engine/board.h"
 #include "window/controls.h"
-#include "window/fast_forward.h"
 #include "window/form1.h"
 #include "window/platform.h"
 #include "window/step_pacer.h"
@@ -36,7 +36,7 @@ constexpr std::int32_t kPassesPerPump = 100;
     running_ = true;
     while (StopRun == 0) {
         if (StepCounter == kPassesPerPump) {
-            platform_.PumpEvents();
+            if (whole_ == nullptr || !GiveWayToWorkers()) platform_.PumpEvents();
             StepCounter = 0;
             // A handler run by the pump may have rebuilt the board (reset, test) or closed the window: this
             // run's search is gone, and the window already shows the state that handler left. Or a run
@@ -51,7 +51,7 @@ constexpr std::int32_t kPassesPerPump = 100;
         if (Paced()) [[unlikely]] {
             if (!PacedPass(generation)) return;
         } else if (BreakRequested == 0) {
-            if (!FastForwardAtPump()) RunPassesUntilPump();
+            RunPassesUntilPump();
         } else {
             ++StepCounter;
             RunStep();
@@ -59,6 +59,7 @@ constexpr std::int32_t kPassesPerPump = 100;
     }
     StepCounter = 0;
     running_ = false;
+    if (SearchFinished == 0) PauseWholeCount();
 }
 
 bool Form1::Paced() const {
@@ -87,28 +88,21 @@ bool Form1::PacedPass(std::uint64_t generation) {
 void Form1::RunPassesUntilPump() {
     const std::int32_t n = BoardSize;
     const bool stopAtSolution = Check1.Value == 1;
+    if (whole_ != nullptr && EndOnWholeCount(stopAtSolution)) return;
     const std::int64_t shown = SolutionCount;
-    const std::int32_t watch = WatchedColumn(stopAtSolution);  // -1 unless subtrees are counted ahead
-    std::int32_t left = kPassesPerPump - StepCounter;          // passes until the pump
+    std::int32_t left = kPassesPerPump - StepCounter;  // passes until the pump
     for (; left > 0; --left) {
         if (SearchColumn == n + 1) [[unlikely]] {
             if (stopAtSolution) break;
             ++SolutionCount;
             GoOnFromSolution();
             SearchStep();
-            // A second step in the same pass, unless the first completed a placement, entered a subtree
-            // counted ahead (the next pass looks at it) or ended the search.
-            if (SearchColumn == n + 1 || SearchColumn == watch) continue;
+            // A second step in the same pass, unless the first completed a placement or ended the search.
+            if (SearchColumn == n + 1) continue;
             if (SearchFinished == 1) {
                 --left;
                 break;
             }
-        } else if (SearchColumn == watch && FastForwardAtEntry()) [[unlikely]] {
-            if (SearchFinished == 1) {
-                --left;
-                break;
-            }
-            continue;
         }
         SearchStep();
         if (SearchFinished == 1) [[unlikely]] {
@@ -159,7 +153,7 @@ void Form1::RunStep(PassSteps* record) {
 }
 
 void Form1::EndSearch() {
-    if (fast_ != nullptr) fast_->End();
+    if (whole_ != nullptr) whole_->End();
     Text2.Text = kStateFinished;
     if (!Text1.Text.empty()) {
         Check1.Value = 0;

@@ -3,8 +3,9 @@
 // headless platform, and the same procedures in the real window (offscreen), "stop at next solution" cleared.
 // Also the longest time the real window went without processing its events during the run. The last line
 // repeats n = 14 with the board window open beside the main window (board=1), which repaints from every
-// mirror. The window_count lines count n = 16 in the real window on every core, against one core, with the
-// board window closed and open; window_count_end times how long the workers take to stop.
+// mirror. The window_count lines count n = 16, 17 and 17 with a fixed queen in the real window on every core,
+// against the console's count of the same problem on as many threads in the same run, with the board window
+// closed and open; window_count_end times how long the workers take to stop.
 #include <QApplication>
 #include <QStandardPaths>
 #include <QThread>
@@ -13,10 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <utility>
 
+#include "count/background_count.h"
 #include "count/counting.h"
-#include "count/subtree_counts.h"
 #include "engine/board.h"
 #include "qt/board_canvas.h"
 #include "qt/board_window.h"
@@ -53,7 +53,12 @@ class GapMeter final : public nq::Platform {
             if (timed) inPumps_ += last_ - start;
         }
     }
-    void WaitForEvents(int milliseconds) override { qt_.WaitForEvents(milliseconds); }
+    // A wait runs events as they come: the window answers all the while, so no gap lies inside it.
+    void WaitForEvents(int milliseconds) override {
+        Mark();
+        qt_.WaitForEvents(milliseconds);
+        Mark();
+    }
     std::int64_t Microseconds() const override { return qt_.Microseconds(); }
     [[noreturn]] void EndProcess() override { qt_.EndProcess(); }
     std::string Caption() const override { return qt_.Caption(); }
@@ -99,10 +104,12 @@ std::int64_t EngineCount(int n) {
     return solutions;
 }
 
-// Types n, tests, clears "stop at next solution" and starts: the click returns when the search has finished.
-std::int64_t WindowCount(nq::Form1& form, int n) {
+// Types n (and a fixed queen on `fixedRow` of the middle column, when > 0), tests, clears "stop at next
+// solution" and starts: the click returns when the search has finished.
+std::int64_t WindowCount(nq::Form1& form, int n, int fixedRow = 0) {
     form.Form_Load();
     form.Type(nq::ControlName::Text1, -1, std::to_string(n));
+    if (fixedRow > 0) form.Type(nq::ControlName::Text7, (n + 1) / 2 - 1, std::to_string(fixedRow));
     form.Click(nq::ControlName::Command1);
     form.ToggleCheck();
     form.Click(nq::ControlName::Command2);
@@ -170,56 +177,64 @@ int main(int argc, char* argv[]) {
     for (int n : {12, 13, 14})
         measure(n, 0);
 
-    // n = 16 through the real window on one core, then with 1 and 2 worker threads; each once, as the
-    // one-core count alone takes seconds. The ratio divides by the one-core time of the same window in this
-    // run.
-    auto windowCount = [&](int n, int board) {
-        auto timed = [&](int threads, double& gap) {
-            qtForm.CountOnCores(threads);
-            meter.Start();
-            const Clock::time_point start = Clock::now();
-            const std::int64_t solutions = WindowCount(qtForm, n);
-            const double seconds = Seconds(Clock::now() - start);
-            gap = Seconds(meter.MaxGap()) * 1e3;
-            return std::pair{seconds, solutions};
-        };
-        double oneCoreGap = 0;
-        const auto [oneCore, expected] = timed(0, oneCoreGap);
-        for (int threads : {1, 2}) {
-            double gap = 0;
-            const auto [seconds, solutions] = timed(threads, gap);
-            if (solutions != expected) {
-                std::fprintf(stderr, "count_bench: n=%d threads=%d counts %lld, one core %lld\n", n, threads,
-                             static_cast<long long>(solutions), static_cast<long long>(expected));
-                std::exit(1);
-            }
-            std::printf(
-                "window_count n=%d threads=%d seconds=%.3f ratio_to_one_core=%.3f max_pump_gap_ms=%.2f "
-                "board=%d one_core_seconds=%.3f one_core_max_pump_gap_ms=%.2f\n",
-                n, threads, seconds, seconds / oneCore, gap, board, oneCore, oneCoreGap);
-            std::fflush(stdout);
-        }
+    // The whole problem through the real window with two workers, once each, against the console's count of
+    // the same problem on two threads just before it.
+    constexpr int kThreads = 2;
+    auto windowCount = [&](int n, int fixedRow, int board) {
+        nq::Problem problem{n, {}};
+        if (fixedRow > 0) problem.Fixed.push_back({(n + 1) / 2, fixedRow});
+        Clock::time_point start = Clock::now();
+        const nq::CountResult console = nq::CountSolutions({.Board = problem, .Jobs = kThreads});
+        const double consoleSeconds = Seconds(Clock::now() - start);
+        qtForm.CountOnCores(kThreads);
+        meter.Start();
+        start = Clock::now();
+        const std::int64_t solutions = WindowCount(qtForm, n, fixedRow);
+        const double seconds = Seconds(Clock::now() - start);
+        const double gap = Seconds(meter.MaxGap()) * 1e3;
         qtForm.CountOnCores(0);
+        if (solutions != static_cast<std::int64_t>(console.Solutions)) {
+            std::fprintf(stderr, "count_bench: n=%d fixed=%d: the window counts %lld, the console %llu\n", n,
+                         fixedRow > 0 ? 1 : 0, static_cast<long long>(solutions),
+                         static_cast<unsigned long long>(console.Solutions));
+            std::exit(1);
+        }
+        std::printf(
+            "window_count n=%d fixed=%d threads=%d seconds=%.3f ratio_to_console=%.3f max_pump_gap_ms=%.2f "
+            "board=%d console_seconds=%.3f\n",
+            n, fixedRow > 0 ? 1 : 0, kThreads, seconds, seconds / consoleSeconds, gap, board, consoleSeconds);
+        std::fflush(stdout);
     };
-    windowCount(16, 0);
+    auto windowCounts = [&](int board) {
+        windowCount(16, 0, board);
+        windowCount(17, 0, board);
+        windowCount(17, 3, board);
+    };
+    windowCounts(0);
 
     nq::BoardWindow board(qtForm, view);
     board.show();
     QApplication::processEvents();
     measure(14, 1);
-    windowCount(16, 1);
+    windowCounts(1);
 
     // How long the workers take to end their work when the search is gone (reset, test, quit): n = 20
-    // counted ahead for a moment, then ended.
+    // counted until its first tasks are done, then ended.
     {
-        nq::SubtreeCounts counts(nq::HardwareThreads());
-        const nq::Problem problem{20, {}};
-        counts.Begin(problem, nq::CountingDepth(problem), true, nq::SubtreePrefix{});
-        QThread::msleep(300);
-        const Clock::time_point start = Clock::now();
-        counts.End();
-        std::printf("window_count_end n=20 threads=%d end_ms=%.3f\n", nq::HardwareThreads(),
-                    Seconds(Clock::now() - start) * 1e3);
+        nq::BackgroundCount count;
+        count.Begin(nq::Problem{20, {}}, nq::HardwareThreads());
+        // Until the plan is made and the first tasks are done: the workers are counting.
+        for (int wait = 0; wait < 3000 && count.Share() <= 0.0; ++wait)
+            QThread::msleep(10);
+        Clock::time_point start = Clock::now();
+        count.End();
+        const double endMs = Seconds(Clock::now() - start) * 1e3;
+        // At once after the start, while the plan is being made.
+        count.Begin(nq::Problem{20, {}}, nq::HardwareThreads());
+        start = Clock::now();
+        count.End();
+        std::printf("window_count_end n=20 threads=%d end_ms=%.3f end_at_start_ms=%.3f\n",
+                    nq::HardwareThreads(), endMs, Seconds(Clock::now() - start) * 1e3);
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "support/board_invariants.h"
 #include "support/oracle.h"
@@ -146,6 +147,40 @@ class WholeSearch : public ::testing::TestWithParam<SearchCase> {};
 
 TEST_P(WholeSearch, MatchesOracle) {
     ExpectWholeSearchMatchesOracle(GetParam().N, GetParam().Fixed);
+}
+
+// From any position of the search (a few hundred of them, solutions and the start included), FinishSearch
+// leaves the board, cursor and working rows as the search leaves them at its end.
+TEST_P(WholeSearch, FinishSearchFromAnyPositionLeavesTheEnd) {
+    const int n = GetParam().N;
+    Board end;
+    SetUpBoard(end, n, GetParam().Fixed);
+    long long steps = 0;
+    for (; end.SearchFinished == 0; ++steps) {
+        if (end.SearchColumn == n + 1) end.GoOnFromSolution();
+        end.SearchStep();
+    }
+    Board b;
+    SetUpBoard(b, n, GetParam().Fixed);
+    const long long every = std::max(1LL, steps / 300);
+    for (long long step = 0; b.SearchFinished == 0; ++step) {
+        if (step % every == 0 || b.SearchColumn == n + 1) {
+            Board finished = b;
+            finished.FinishSearch();
+            const std::string at = "from step " + std::to_string(step);
+            ASSERT_EQ(finished.QueenRow, end.QueenRow) << at;
+            ASSERT_EQ(finished.RowFree, end.RowFree) << at;
+            ASSERT_EQ(finished.DiagSum, end.DiagSum) << at;
+            ASSERT_EQ(finished.DiagDiff, end.DiagDiff) << at;
+            ASSERT_EQ(finished.SearchColumn, end.SearchColumn) << at;
+            ASSERT_EQ(finished.PreviousRow, end.PreviousRow) << at;
+            ASSERT_EQ(finished.CandidateRow, end.CandidateRow) << at;
+            ASSERT_EQ(finished.SearchFinished, 1) << at;
+            ASSERT_TRUE(finished.MasksAgreeWithArrays()) << at;
+        }
+        if (b.SearchColumn == n + 1) b.GoOnFromSolution();
+        b.SearchStep();
+    }
 }
 
 std::vector<SearchCase> WholeSearchCases() {

@@ -11,6 +11,8 @@
 #include <map>
 #include <numeric>
 
+#include "count/counting.h"
+#include "engine/problem.h"
 #include "window_fixture.h"
 
 namespace nq::qttest {
@@ -324,18 +326,28 @@ class WindowInputTest : public QObject {
         QCOMPARE(answerer.Shown.size(), 0u);
     }
 
-    // A count on every core through the real window: the same number and the same end state as one core.
+    // A count on every core through the real window, n = 12 with a queen fixed on (4, 7): the console's count
+    // and the end state of the one-core search.
     void countOnEveryCore() {
+        const Problem problem{12, {{4, 7}}};
+        Board one;
+        SetUpBoard(one, problem);
+        while (one.SearchFinished == 0) {
+            if (one.SearchColumn == problem.N + 1) one.GoOnFromSolution();
+            one.SearchStep();
+        }
+        const CountResult console = CountSolutions({.Board = problem, .Jobs = 2});
         Window w;
         w.form.CountOnCores(2);
         BoxAnswerer answerer;
         TypeInto(w.Box(N::Text1), QStringLiteral("12"));
+        TypeInto(w.Box(N::Text7, 3), QStringLiteral("7"));
         Click(w.Button(N::Command1));
         Click(w.Widget(N::Check1));
         Click(w.Button(N::Command2));
         Settle();
         QCOMPARE(Text(w, N::Text2), QStringLiteral("computation finished"));
-        QCOMPARE(Text(w, N::Text3), QStringLiteral("14200"));
+        QCOMPARE(Text(w, N::Text3), QString::number(console.Solutions));
         for (N button : {N::Command1, N::Command2, N::Command3, N::Command4})
             QVERIFY(!w.Button(button)->isEnabled());
         const auto* check = w.Widget<QCheckBox>(N::Check1);
@@ -344,7 +356,11 @@ class WindowInputTest : public QObject {
         for (int i = 0; i < 12; ++i) {
             QVERIFY(Text(w, N::Text8, i).isEmpty());
             QVERIFY(w.Box(N::Text7, i)->isReadOnly());
+            QCOMPARE(w.form.QueenRow[i + 1], one.QueenRow[i + 1]);
         }
+        QCOMPARE(w.form.SearchColumn, one.SearchColumn);
+        QCOMPARE(w.form.PreviousRow, one.PreviousRow);
+        QCOMPARE(w.form.CandidateRow, one.CandidateRow);
         QVERIFY(w.form.CountedShare() < 0.0);  // the workers are done with the finished search
         QCOMPARE(answerer.Shown.size(), 0u);
     }
