@@ -14,8 +14,17 @@
 #include <stdexcept>
 #include <unordered_map>
 
-#if defined(__x86_64__)
+#include "engine/instruction_set.h"
+
+// The processor-specific builds of the join: x86-64-v3 where the compiler takes its attribute (the kernel's
+// check, NQ_HAVE_X86_64_V3), and AVX-512 with its vector popcount only under GCC, whose processor checks
+// name it; they run where the process's instruction set (NQ_KERNEL included) is x86-64-v3.
+#if defined(__x86_64__) && defined(NQ_HAVE_X86_64_V3)
+#define NQ_QUADRANTS_V3 1
 #include <immintrin.h>
+#if defined(__GNUC__) && !defined(__clang__)
+#define NQ_QUADRANTS_V4 1
+#endif
 #endif
 
 namespace nq {
@@ -309,13 +318,15 @@ std::uint64_t ClashPlain(const std::uint64_t* hits, int chunks, int words, const
     return ClashAny(hits, chunks, words, list, size);
 }
 
-#if defined(__x86_64__)
+#if defined(NQ_QUADRANTS_V3)
 // AVX2 and POPCNT (x86-64-v3).
 [[gnu::target("arch=x86-64-v3")]] std::uint64_t ClashV3(const std::uint64_t* hits, int chunks, int words,
                                                         const std::uint64_t* list, std::size_t size) {
     return ClashAny(hits, chunks, words, list, size);
 }
 
+#endif
+#if defined(NQ_QUADRANTS_V4)
 // AVX-512 with its vector popcount: a full block's row is one register, its bits are counted in one
 // instruction and summed per lane.
 #pragma GCC push_options
@@ -352,10 +363,15 @@ std::uint64_t ClashVpopcnt(const std::uint64_t* hits, int chunks, int words, con
 
 // The fastest of the above that this processor runs, chosen once.
 ClashFunction ChooseClash() {
-#if defined(__x86_64__)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("x86-64-v4") && __builtin_cpu_supports("avx512vpopcntdq")) return ClashVpopcnt;
-    if (__builtin_cpu_supports("x86-64-v3")) return ClashV3;
+#if defined(NQ_QUADRANTS_V3)
+    if (ActiveInstructionSet() == InstructionSet::X86_64_V3) {
+#if defined(NQ_QUADRANTS_V4)
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("x86-64-v4") && __builtin_cpu_supports("avx512vpopcntdq"))
+            return ClashVpopcnt;
+#endif
+        return ClashV3;
+    }
 #endif
     return ClashPlain;
 }
@@ -446,12 +462,14 @@ std::uint64_t JoinPlain(const QuadrantTable& t, const RowSet& r, int n, const Ke
     return JoinRowSetBody(t, r, n, layout, s, poll);
 }
 
-#if defined(__x86_64__)
+#if defined(NQ_QUADRANTS_V3)
 // The same code for processors with AVX2 and POPCNT (x86-64-v3), and with AVX-512's vector popcount.
 [[gnu::target("arch=x86-64-v3")]] std::uint64_t JoinV3(const QuadrantTable& t, const RowSet& r, int n,
                                                        const KeyLayout& layout, Scratch& s, StopPoll& poll) {
     return JoinRowSetBody(t, r, n, layout, s, poll);
 }
+#endif
+#if defined(NQ_QUADRANTS_V4)
 [[gnu::target("arch=x86-64-v4,avx512vpopcntdq")]] std::uint64_t JoinVpopcnt(const QuadrantTable& t,
                                                                             const RowSet& r, int n,
                                                                             const KeyLayout& layout,
@@ -462,10 +480,15 @@ std::uint64_t JoinPlain(const QuadrantTable& t, const RowSet& r, int n, const Ke
 
 // The fastest of the above that this processor runs, chosen once.
 JoinFunction ChooseJoin() {
-#if defined(__x86_64__)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("x86-64-v4") && __builtin_cpu_supports("avx512vpopcntdq")) return JoinVpopcnt;
-    if (__builtin_cpu_supports("x86-64-v3")) return JoinV3;
+#if defined(NQ_QUADRANTS_V3)
+    if (ActiveInstructionSet() == InstructionSet::X86_64_V3) {
+#if defined(NQ_QUADRANTS_V4)
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("x86-64-v4") && __builtin_cpu_supports("avx512vpopcntdq"))
+            return JoinVpopcnt;
+#endif
+        return JoinV3;
+    }
 #endif
     return JoinPlain;
 }
