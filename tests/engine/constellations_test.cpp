@@ -15,49 +15,18 @@
 #include <vector>
 
 #include "engine/constellations.h"
+#include "support/known_counts.h"
 #include "support/oracle.h"
 
 namespace nq::testing {
 namespace {
 
-std::uint64_t SumOfUnits(int n, const std::vector<Queen>& fixed, bool unique) {
-    const WorkUnits plan = MakeWorkUnits(n, fixed, unique);
-    StopPoll poll;
-    std::uint64_t total = 0;
-    for (std::size_t i = 0; i < plan.Size(); ++i)
-        total += CountWorkUnit(plan, i, poll);
-    return total;
-}
-
 bool Attack(const Queen& a, const Queen& b) {
     return QueensAttack(a.Column, a.Row, b.Column, b.Row);
 }
 
-struct OeisRow {
-    int N;
-    std::uint64_t All;     // A000170
-    std::uint64_t Unique;  // A002562
-};
-
-const OeisRow kOeis[] = {{1, 1, 1},
-                         {2, 0, 0},
-                         {3, 0, 0},
-                         {4, 2, 1},
-                         {5, 10, 2},
-                         {6, 4, 1},
-                         {7, 40, 6},
-                         {8, 92, 12},
-                         {9, 352, 46},
-                         {10, 724, 92},
-                         {11, 2680, 341},
-                         {12, 14200, 1787},
-                         {13, 73712, 9233},
-                         {14, 365596, 45752},
-                         {15, 2279184, 285053},
-                         {16, 14772512, 1846955}};
-
 TEST(WorkUnits, WholeBoardsMatchOeis) {
-    for (const OeisRow& row : kOeis) {
+    for (const KnownCount& row : kKnownCounts) {
         EXPECT_EQ(SumOfUnits(row.N, {}, false), row.All) << "n=" << row.N;
         EXPECT_EQ(SumOfUnits(row.N, {}, true), row.Unique) << "n=" << row.N;
     }

@@ -10,19 +10,11 @@
 
 #include "engine/constellations.h"
 #include "engine/instruction_set.h"
+#include "support/known_counts.h"
 #include "support/oracle.h"
 
 namespace nq::testing {
 namespace {
-
-std::uint64_t Count(int n, const std::vector<Queen>& fixed) {
-    const WorkUnits plan = MakeWorkUnits(n, fixed, false);
-    StopPoll poll;
-    std::uint64_t total = 0;
-    for (std::size_t i = 0; i < plan.Size(); ++i)
-        total += CountWorkUnit(plan, i, poll);
-    return total;
-}
 
 // Rows (2c mod 31) + 1 + shift for columns c + 1 in [from, to): a solution of the 31-board for shift 0.
 std::vector<Queen> Wide(int from, int to, int shift) {
@@ -63,9 +55,6 @@ const std::vector<FixedCase>& FixedCases() {
     return cases;
 }
 
-const std::uint64_t kA000170[] = {1,   0,   0,    2,     10,    4,      40,      92,
-                                  352, 724, 2680, 14200, 73712, 365596, 2279184, 14772512};
-
 TEST(Kernel, EachBuildCountsKnownAndFixedBoards) {
     for (const InstructionSet set : {InstructionSet::Baseline, InstructionSet::X86_64_V3}) {
         const std::string name = InstructionSetName(set);
@@ -74,11 +63,12 @@ TEST(Kernel, EachBuildCountsKnownAndFixedBoards) {
             continue;
         }
         const InstructionSet previous = UseInstructionSet(set);
-        for (int n = 1; n <= 16; ++n)
-            EXPECT_EQ(Count(n, {}), kA000170[n - 1]) << name << " n=" << n;
+        for (const KnownCount& k : kKnownCounts)
+            EXPECT_EQ(SumOfUnits(k.N, {}, false), k.All) << name << " n=" << k.N;
         for (const FixedCase& c : FixedCases()) {
             ASSERT_TRUE(FixedSetIsConsistent(c.N, c.Fixed)) << c.What;
-            EXPECT_EQ(Count(c.N, c.Fixed), static_cast<std::uint64_t>(CountSolutions(c.N, c.Fixed)))
+            EXPECT_EQ(SumOfUnits(c.N, c.Fixed, false),
+                      static_cast<std::uint64_t>(CountSolutions(c.N, c.Fixed)))
                 << name << ": " << c.What;
         }
         UseInstructionSet(previous);

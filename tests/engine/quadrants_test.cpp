@@ -8,6 +8,7 @@
 
 #include "engine/constellations.h"
 #include "engine/quadrants.h"
+#include "support/known_counts.h"
 #include "support/oracle.h"
 
 namespace nq::testing {
@@ -24,46 +25,15 @@ std::uint64_t QuadrantCount(int n) {
     return total;
 }
 
-std::uint64_t ConstellationCount(int n) {
-    const WorkUnits plan = MakeWorkUnits(n, {}, false);
-    StopPoll poll;
-    std::uint64_t total = 0;
-    for (std::size_t i = 0; i < plan.Size(); ++i)
-        total += CountWorkUnit(plan, i, poll);
-    return total;
-}
-
-struct Known {
-    int N;
-    std::uint64_t All;     // A000170
-    std::uint64_t Unique;  // A002562
-};
-
-// Odd and even boards take different paths (middle queens first, or not), and each h = n / 2 its own table.
-const Known kKnown[] = {{1, 1, 1},
-                        {2, 0, 0},
-                        {3, 0, 0},
-                        {4, 2, 1},
-                        {5, 10, 2},
-                        {6, 4, 1},
-                        {7, 40, 6},
-                        {8, 92, 12},
-                        {9, 352, 46},
-                        {10, 724, 92},
-                        {11, 2680, 341},
-                        {12, 14200, 1787},
-                        {13, 73712, 9233},
-                        {14, 365596, 45752},
-                        {15, 2279184, 285053},
-                        {16, 14772512, 1846955}};
-
 TEST(Quadrants, WholeBoardsMatchTheKnownCountsAndTheConstellations) {
-    for (const Known& k : kKnown) {
+    // Odd and even boards take different paths (middle queens first, or not), and each h = n / 2 its own
+    // table.
+    for (const KnownCount& k : kKnownCounts) {
         const std::uint64_t count = QuadrantCount(k.N);
         EXPECT_EQ(count, k.All) << "n=" << k.N;
         EXPECT_EQ(UniqueFromCount(k.N, count), k.Unique) << "n=" << k.N;
         if (k.N >= 4) {
-            EXPECT_EQ(count, ConstellationCount(k.N)) << "n=" << k.N;
+            EXPECT_EQ(count, SumOfUnits(k.N, {}, false)) << "n=" << k.N;
         }
     }
 }

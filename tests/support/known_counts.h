@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the counting methods are held against: the published counts of whole boards, n = 1..16 (OEIS
+// A000170, and A002562 up to rotation and reflection), and the count of a constellation plan as the sum of
+// its units.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "engine/constellations.h"
+#include "engine/stop_poll.h"
+
+namespace nq::testing {
+
+struct KnownCount {
+    int N;
+    std::uint64_t All;     // A000170
+    std::uint64_t Unique;  // A002562
+};
+
+inline constexpr KnownCount kKnownCounts[] = {{1, 1, 1},
+                                              {2, 0, 0},
+                                              {3, 0, 0},
+                                              {4, 2, 1},
+                                              {5, 10, 2},
+                                              {6, 4, 1},
+                                              {7, 40, 6},
+                                              {8, 92, 12},
+                                              {9, 352, 46},
+                                              {10, 724, 92},
+                                              {11, 2680, 341},
+                                              {12, 14200, 1787},
+                                              {13, 73712, 9233},
+                                              {14, 365596, 45752},
+                                              {15, 2279184, 285053},
+                                              {16, 14772512, 1846955}};
+
+// The constellation plan's count of n and the fixed queens, unit by unit, with no stop.
+inline std::uint64_t SumOfUnits(int n, const std::vector<Queen>& fixed, bool unique) {
+    const WorkUnits plan = MakeWorkUnits(n, fixed, unique);
+    StopPoll poll;
+    std::uint64_t total = 0;
+    for (std::size_t i = 0; i < plan.Size(); ++i)
+        total += CountWorkUnit(plan, i, poll);
+    return total;
+}
+
+}  // namespace nq::testing
