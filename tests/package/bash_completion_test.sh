@@ -11,8 +11,8 @@ completion=$(realpath "$2")
 source /usr/share/bash-completion/bash_completion
 # shellcheck disable=SC1090
 source "$completion"
-spec=$(complete -p nqueens) || { echo "no completion registered for nqueens"; exit 1; }
-function=${spec#*-F }
+registered=$(complete -p nqueens) || { echo "no completion registered for nqueens"; exit 1; }
+function=${registered#*-F }
 function=${function%% *}
 
 # The long options that `nqueens [COMMAND] --help` lists, sorted, one line.
