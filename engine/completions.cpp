@@ -119,7 +119,7 @@ std::uint64_t Completions(const SearchLayout& layout, StopPoll& poll, std::uint6
     tNodes = 0;
 #if defined(NQ_TARGET_X86_64_V3)
     const std::uint64_t result =
-        set == InstructionSet::X86_64_V3 ? v3::Search<Nodes>(p, open) : baseline::Search<Nodes>(p, open);
+        set >= InstructionSet::X86_64_V3 ? v3::Search<Nodes>(p, open) : baseline::Search<Nodes>(p, open);
 #else
     static_cast<void>(set);
     const std::uint64_t result = baseline::Search<Nodes>(p, open);

@@ -256,7 +256,7 @@ NQ_TARGET_X86_64_V3 double ModelV3(const SearchLayout& layout, int t, ColumnFram
 
 double ModelFrom(const SearchLayout& layout, int t, ColumnFrame frame) {
 #if defined(NQ_TARGET_X86_64_V3)
-    if (ActiveInstructionSet() == InstructionSet::X86_64_V3) return ModelV3(layout, t, frame);
+    if (ActiveInstructionSet() >= InstructionSet::X86_64_V3) return ModelV3(layout, t, frame);
 #endif
     return ModelBaseline(layout, t, frame);
 }

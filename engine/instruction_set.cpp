@@ -22,11 +22,32 @@ bool ProcessorRunsV3() {
 #endif
 }
 
+bool ProcessorRunsV4() {
+#if defined(NQ_HAVE_X86_64_V4)
+    __builtin_cpu_init();
+    return ProcessorRunsV3() && __builtin_cpu_supports("x86-64-v4") &&
+           __builtin_cpu_supports("avx512vpopcntdq");
+#else
+    return false;
+#endif
+}
+
+InstructionSet Highest() {
+    static const InstructionSet highest = ProcessorRunsV4()   ? InstructionSet::X86_64_V4
+                                          : ProcessorRunsV3() ? InstructionSet::X86_64_V3
+                                                              : InstructionSet::Baseline;
+    return highest;
+}
+
 std::atomic<InstructionSet>& Active() {
     static std::atomic<InstructionSet> active = [] {
-        const char* forced = std::getenv("NQ_KERNEL");
-        const bool baseline = forced != nullptr && std::strcmp(forced, "baseline") == 0;
-        return !baseline && ProcessorRunsV3() ? InstructionSet::X86_64_V3 : InstructionSet::Baseline;
+        InstructionSet set = Highest();
+        if (const char* forced = std::getenv("NQ_KERNEL"); forced != nullptr) {
+            for (const InstructionSet lower : {InstructionSet::Baseline, InstructionSet::X86_64_V3}) {
+                if (std::strcmp(forced, InstructionSetName(lower)) == 0 && lower < set) set = lower;
+            }
+        }
+        return set;
     }();
     return active;
 }
@@ -34,12 +55,16 @@ std::atomic<InstructionSet>& Active() {
 }  // namespace
 
 const char* InstructionSetName(InstructionSet set) {
-    return set == InstructionSet::X86_64_V3 ? "x86-64-v3" : "baseline";
+    switch (set) {
+        case InstructionSet::X86_64_V3: return "x86-64-v3";
+        case InstructionSet::X86_64_V4: return "x86-64-v4";
+        case InstructionSet::Baseline: break;
+    }
+    return "baseline";
 }
 
 bool Runs(InstructionSet set) {
-    static const bool v3 = ProcessorRunsV3();
-    return set == InstructionSet::Baseline || v3;
+    return set <= Highest();
 }
 
 InstructionSet ActiveInstructionSet() {
