@@ -8,6 +8,7 @@
 #include <bit>
 
 #include "engine/board.h"
+#include "engine/instruction_set.h"
 
 namespace nq {
 namespace {
@@ -133,11 +134,6 @@ std::uint64_t Completions(const SearchLayout& layout, StopPoll& poll, std::uint6
 std::uint64_t CountCompletions(const SearchLayout& layout, StopPoll& poll) {
     std::uint64_t unused = 0;
     return Completions<false>(layout, poll, unused, ActiveInstructionSet());
-}
-
-std::uint64_t CountCompletions(const SearchLayout& layout, StopPoll& poll, InstructionSet set) {
-    std::uint64_t unused = 0;
-    return Completions<false>(layout, poll, unused, set);
 }
 
 std::uint64_t CountCompletionsNodes(const SearchLayout& layout, std::uint64_t& nodes) {

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The completion kernel: counts the solutions that keep a problem's placed queens, by a bitmask search over
-// its free columns. Every count of the program that searches (constellations, fixed queens, subtrees) ends
-// here.
+// its free columns. Every count by constellations (whole boards and fixed queens alike) ends here.
 #pragma once
 
 #include <cstdint>
 
-#include "engine/instruction_set.h"
 #include "engine/search_tree.h"
 #include "engine/stop_poll.h"
 
@@ -16,9 +14,6 @@ namespace nq {
 // (1 when no column is free). When poll.Stop turns true the search ends early with poll.Stopped set and a
 // meaningless value.
 std::uint64_t CountCompletions(const SearchLayout& layout, StopPoll& poll);
-
-// As CountCompletions with the kernel built for `set` (one that Runs), whichever is active.
-std::uint64_t CountCompletions(const SearchLayout& layout, StopPoll& poll, InstructionSet set);
 
 // As CountCompletions without a stop flag, adding to `nodes` the queens it places (a measure of search work;
 // slower than CountCompletions, for benchmarks only).
