@@ -36,7 +36,7 @@ class WorkUnits {
     bool Unique() const { return Unique_; }
     // Work units, the biggest expected first.
     std::size_t Size() const { return Units_.size(); }
-    // A relative size of unit i (only the ratios between units mean anything), for progress displays.
+    // The size the plan expects of unit i (only ratios between units mean anything): the order of the units.
     double ExpectedWork(std::size_t i) const { return Units_[i].Expected; }
     // The queens placed before unit i is searched: the fixed ones and those the plan added.
     std::vector<Queen> PlacedQueens(std::size_t i) const;
