@@ -15,8 +15,11 @@ namespace nq {
 // meaningless value.
 std::uint64_t CountCompletions(const SearchLayout& layout, StopPoll& poll);
 
-// As CountCompletions without a stop flag, adding to `nodes` the queens it places (a measure of search work;
-// slower than CountCompletions, for benchmarks only).
+#if defined(NQ_COUNT_NODES)
+// Only in the benchmarks' build of the kernel (the nq_kernel_nodes library, which defines NQ_COUNT_NODES for
+// its users): as CountCompletions without a stop flag, adding to `nodes` the queens it places, a measure of
+// search work.
 std::uint64_t CountCompletionsNodes(const SearchLayout& layout, std::uint64_t& nodes);
+#endif
 
 }  // namespace nq

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/completions.h"
 #include "engine/constellations.h"
 #include "support/known_counts.h"
 #include "support/oracle.h"
@@ -182,7 +183,8 @@ TEST(CountWorkUnit, StopsAndCountsNodes) {
     for (std::size_t i = 0; i < small.Size(); ++i) {
         StopPoll none;
         std::uint64_t nodes = 0;
-        const std::uint64_t counted = CountWorkUnitNodes(small, i, nodes);
+        const std::uint64_t counted = small.Share(
+            i, CountCompletionsNodes(MakeLayout({.N = 12, .Fixed = small.PlacedQueens(i)}), nodes));
         EXPECT_EQ(counted, CountWorkUnit(small, i, none));
         EXPECT_GE(nodes, counted);
     }
