@@ -89,6 +89,8 @@ class Form1 : public Board {
 
     // True while a search runs inside RunSearch.
     bool Running() const { return running_; }
+    // "stop at next solution" is checked: a run stops at every solution instead of counting to the end.
+    bool StopsAtSolutions() const { return Check1.Value == 1; }
     // Changes whenever the board is rebuilt (test, reset) or the window closes.
     std::uint64_t Generation() const { return boardGeneration_; }
 

@@ -49,7 +49,7 @@ constexpr int kGiveWayMillis = 8;
 }  // namespace
 
 bool Form1::GiveWayToWorkers() {
-    if (!whole_->Counting() || Check1.Value == 1 || Paced()) return false;
+    if (!whole_->Counting() || StopsAtSolutions() || Paced()) return false;
     if (platform_.Microseconds() - sliceStart_ < kStepSliceMicros) return false;
     // A wait returns after the first events, often the repaints of the last mirror: wait again until the
     // time is up, unless a handler changed the run or the count is there.
@@ -59,7 +59,7 @@ bool Form1::GiveWayToWorkers() {
         const std::int64_t now = platform_.Microseconds();
         if (now >= until) break;
         platform_.WaitForEvents(static_cast<int>((until - now + 999) / 1000));
-        if (boardGeneration_ != generation || StopRun == 1 || BreakRequested == 1 || Check1.Value == 1 ||
+        if (boardGeneration_ != generation || StopRun == 1 || BreakRequested == 1 || StopsAtSolutions() ||
             !whole_->Counting()) {
             break;
         }

@@ -139,7 +139,7 @@ void ExpectWholeSearchMatchesOracle(int n, const FixedSet& fixed) {
     if (n <= 8) {
         EXPECT_EQ(run.Solutions, PermutationSolutions(n, fixed));
     } else {
-        EXPECT_EQ(static_cast<std::int64_t>(run.Solutions.size()), CountSolutions(n, fixed));
+        EXPECT_EQ(static_cast<std::int64_t>(run.Solutions.size()), OracleSolutionCount(n, fixed));
     }
 }
 

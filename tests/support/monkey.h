@@ -431,7 +431,7 @@ class SolutionBook {
 
     std::int64_t Count(int n, const FixedSet& fixed) {
         Entry& e = EntryFor(n, fixed);
-        if (!e.Complete) e.Count = CountSolutions(n, fixed);
+        if (!e.Complete) e.Count = OracleSolutionCount(n, fixed);
         return e.Complete ? static_cast<std::int64_t>(e.Solutions.size()) : e.Count;
     }
 

@@ -87,7 +87,7 @@ class WindowScript {
     void Toggle() { form.ToggleCheck(); }
     // Clears or checks "stop at next solution" (value 1 checked) by toggling it when it differs.
     void SetStopAtSolution(bool checked) {
-        if ((form.Check1.Value == 1) != checked) Toggle();
+        if (form.StopsAtSolutions() != checked) Toggle();
     }
 
     // ---- Script of the platform.

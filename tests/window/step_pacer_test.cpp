@@ -98,7 +98,7 @@ TEST_P(WatchedRun, DrawsEveryNodeOnceInOrderOnTime) {
     const std::vector<std::string> expected = ExpectedDrawing(row.N, row.Fixed);
     EXPECT_EQ(watched.drawn, expected);
     EXPECT_EQ(watched.w.form.Text2.Text, kStateFinished);
-    EXPECT_EQ(watched.w.form.SolutionCount, testing::CountSolutions(row.N, row.Fixed));
+    EXPECT_EQ(watched.w.form.SolutionCount, testing::OracleSolutionCount(row.N, row.Fixed));
     // One step's time for each node drawn, to within the rounding of one wait to whole milliseconds.
     const std::int64_t planned = static_cast<std::int64_t>(expected.size()) * (kSecond / row.Speed);
     EXPECT_NEAR(static_cast<double>(watched.w.platform.Clock), static_cast<double>(planned), 1000.0);
@@ -172,7 +172,7 @@ TEST_P(StepFrom, MakesOnePassThroughTheHandlers) {
         case Reach::AtSolution: w.Start(); break;
         case Reach::AtLastSolution:
             w.Start();
-            while (w.form.SolutionCount < testing::CountSolutions(row.N, row.Fixed))
+            while (w.form.SolutionCount < testing::OracleSolutionCount(row.N, row.Fixed))
                 w.Next();
             break;
     }

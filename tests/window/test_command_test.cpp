@@ -250,7 +250,7 @@ TEST_P(TestCommand, ReportsAndLeavesTheWindowAsExpected) {
 
     // The board holds exactly the accepted queens, rows 1..n free but theirs.
     const testing::TestPrediction model = ModelTest(row.N, row.Entries);
-    const int n = ReadNumber(row.N);
+    const int n = ReadTypedNumber(row.N);
     EXPECT_EQ(w.form.BoardSize, n);
     std::vector<int> queenRow(35, 0);
     for (const FixedQueen& q : model.Accepted)
@@ -264,7 +264,7 @@ TEST_P(TestCommand, ReportsAndLeavesTheWindowAsExpected) {
         EXPECT_EQ(w.form.RowFree[k], k <= n && !taken ? 1 : 0) << "row " << k;
     }
     if (!success) {
-        EXPECT_EQ(w.form.EntryRow, ReadNumber(row.Entries.at(row.StopColumn)));
+        EXPECT_EQ(w.form.EntryRow, ReadTypedNumber(row.Entries.at(row.StopColumn)));
     }
     EXPECT_TRUE(w.form.MasksAgreeWithArrays());
 }
@@ -285,7 +285,7 @@ TEST(TestCommandN, OddTextsAreReadAsTheRightN) {
                                     {"1\t2\n", 12}, {"+5", 5},    {"4.5", 4}, {"5.5", 6},   {"1e3", 1}};
     for (const NRow& row : rows) {
         SCOPED_TRACE("n text [" + row.Text + "]");
-        ASSERT_EQ(ReadNumber(row.Text), row.N);
+        ASSERT_EQ(ReadTypedNumber(row.Text), row.N);
         WindowScript w;
         // An entry in the last column is kept, one just beyond is erased: the window's n, seen from outside.
         w.TypeEntry(row.N, "   ");  // blank-looking, emptied by any accepted test
@@ -335,7 +335,7 @@ TEST(TestCommandColour, EachTestRepaintsTheEntryRow) {
 // start then searches that board.
 TEST(TestCommandN, RejectedNKeepsTheAcceptedTest) {
     const FixedSet fixed = {{2, 4}};
-    const std::int64_t solutions = testing::CountSolutions(6, fixed);
+    const std::int64_t solutions = testing::OracleSolutionCount(6, fixed);
     for (const char* rejected : {"", "abc", "0", "33", "32.6", "0.5", "-1", "99999999999999999999"}) {
         SCOPED_TRACE(std::string("rejected n [") + rejected + "]");
         WindowScript w;
