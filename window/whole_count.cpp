@@ -22,12 +22,13 @@ void Form1::CountOnCores(int workers) {
     }
 }
 
-double Form1::CountedShare() const {
-    return whole_ != nullptr ? whole_->Share() : -1.0;
+void Form1::CountOnCores(int workers, std::unique_ptr<BackgroundCount> count) {
+    workers_ = workers;
+    whole_ = workers > 0 ? std::move(count) : nullptr;
 }
 
-bool Form1::WholeCountKnown() const {
-    return whole_ != nullptr && whole_->Total().has_value();
+double Form1::CountedShare() const {
+    return whole_ != nullptr ? whole_->Share() : -1.0;
 }
 
 void Form1::NewGeneration() {
@@ -85,7 +86,7 @@ bool Form1::EndOnWholeCount(bool stopAtSolution) {
         whole_->Resume();
     }
     const std::optional<std::uint64_t> total = whole_->Total();
-    if (!total || holdWhole_) return false;
+    if (!total) return false;
     const auto count = static_cast<std::int64_t>(*total);
     // The search counts the problem's solutions in order, so count >= SolutionCount; with the box checked
     // the end is the search's next stop only when no solution is left.
