@@ -176,7 +176,7 @@ TEST_P(WholeSearch, FinishSearchFromAnyPositionLeavesTheEnd) {
             ASSERT_EQ(finished.PreviousRow, end.PreviousRow) << at;
             ASSERT_EQ(finished.CandidateRow, end.CandidateRow) << at;
             ASSERT_EQ(finished.SearchFinished, 1) << at;
-            ASSERT_TRUE(finished.MasksAgreeWithArrays()) << at;
+            ASSERT_TRUE(BitsAgreeWithArrays(finished)) << at;
         }
         if (b.SearchColumn == n + 1) b.GoOnFromSolution();
         b.SearchStep();

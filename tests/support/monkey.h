@@ -277,7 +277,7 @@ inline std::string CheckClearedBoard(const Board& b) {
         b.SolutionCount != 0) {
         return "a flag or counter not cleared";
     }
-    if (!b.MasksAgreeWithArrays()) return "the bit masks disagree with the cleared arrays";
+    if (!BitsAgreeWithArrays(b)) return "the bit masks disagree with the cleared arrays";
     return {};
 }
 
@@ -310,7 +310,7 @@ inline TestPrediction PredictTest(const Form1& f) {
 
 // The first public field in which `actual` differs from `expected`, or an empty string. The search's private
 // bookkeeping is left out (it may be rebuilt from the arrays whenever the search needs it); check
-// MasksAgreeWithArrays() for it.
+// BitsAgreeWithArrays for it.
 inline std::string DescribeFieldDifference(const Board& expected, const Board& actual) {
     Board x = actual;  // the private part of `actual`, the public fields of `expected`
     x.BoardSize = expected.BoardSize;
@@ -328,7 +328,7 @@ inline std::string DescribeFieldDifference(const Board& expected, const Board& a
     x.DiagSum = expected.DiagSum;
     x.DiagDiff = expected.DiagDiff;
     if (std::string d = DescribeBoardDifference(x, actual); !d.empty()) return d;
-    if (!actual.MasksAgreeWithArrays()) return "the search's bits disagree with the arrays";
+    if (!BitsAgreeWithArrays(actual)) return "the search's bits disagree with the arrays";
     return {};
 }
 
