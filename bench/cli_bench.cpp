@@ -34,6 +34,7 @@
 #include "engine/completions.h"
 #include "engine/constellations.h"
 #include "engine/instruction_set.h"
+#include "support/known_counts.h"
 
 namespace {
 
@@ -102,17 +103,17 @@ double PeakMegabytes() {
     return 0;
 }
 
-// Known counts of the boards the method lines run.
-std::uint64_t KnownCount(int n) {
-    constexpr std::uint64_t kKnown[] = {
-        0,    1,     0,     0,      2,       10,       4,        40,        92,         352,        724,
-        2680, 14200, 73712, 365596, 2279184, 14772512, 95815104, 666090624, 4968057848, 39029188884};
-    return n >= 1 && n <= 20 ? kKnown[n] : 0;
+// The published count of the n-board the method lines run (0 past the table).
+std::uint64_t PublishedCount(int n) {
+    for (const nq::testing::KnownCount& k : nq::testing::kKnownCounts) {
+        if (k.N == n) return k.All;
+    }
+    return 0;
 }
 
 // The method lines of one board: each method on one and two threads, the constellations first.
 void MethodLines(int n, const std::vector<int>& jobCounts, bool constellations, bool& ok) {
-    const std::uint64_t solutions = KnownCount(n);
+    const std::uint64_t solutions = PublishedCount(n);
     const int repetitions = n <= 17 ? 2 : 1;
     std::vector<double> reference, referenceCpu;  // the constellations' wall and processor times, by jobs
     for (const nq::CountMethod method : {nq::CountMethod::Constellations, nq::CountMethod::Quadrants}) {

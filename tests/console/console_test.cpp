@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/console_run.h"
+#include "support/known_counts.h"
 #include "support/oracle.h"
 #include "support/window_script.h"
 
@@ -36,19 +37,14 @@ std::string QueensOf(const FixedSet& fixed) {
     return s;
 }
 
-// Known totals and counts up to rotation and reflection of the whole board, n = 1..14.
-constexpr std::int64_t kTotal[] = {1, 0, 0, 2, 10, 4, 40, 92, 352, 724, 2680, 14200, 73712, 365596};
-constexpr std::int64_t kUnique[] = {1, 0, 0, 1, 2, 1, 6, 12, 46, 92, 341, 1787};
-
 TEST(ConsoleCount, WholeBoardsAndUpToSymmetryMatchTheKnownSequences) {
-    for (int n = 1; n <= 14; ++n) {
+    for (const KnownCount& k : KnownCountsUpTo(14)) {
+        const int n = k.N;
         const std::string jobs = std::to_string(1 + n % 3);
-        EXPECT_EQ(Nqueens({"count", std::to_string(n), "--jobs", jobs}).Out,
-                  std::to_string(kTotal[n - 1]) + "\n")
+        EXPECT_EQ(Nqueens({"count", std::to_string(n), "--jobs", jobs}).Out, std::to_string(k.All) + "\n")
             << n;
         if (n <= 12) {
-            EXPECT_EQ(Nqueens({"count", std::to_string(n), "--unique"}).Out,
-                      std::to_string(kUnique[n - 1]) + "\n")
+            EXPECT_EQ(Nqueens({"count", std::to_string(n), "--unique"}).Out, std::to_string(k.Unique) + "\n")
                 << n;
         }
     }
