@@ -26,6 +26,7 @@
 namespace nq {
 namespace {
 
+using testing::EntriesOf;
 using testing::FixedSet;
 using testing::Placement;
 using testing::WindowScript;
@@ -158,13 +159,6 @@ std::vector<Row> Rows() {
         rows.push_back(row);
     }
     return rows;
-}
-
-testing::EntryTexts EntriesOf(const FixedSet& fixed) {
-    testing::EntryTexts entries;
-    for (const testing::FixedQueen& q : fixed)
-        entries[q.Column] = std::to_string(q.Row);
-    return entries;
 }
 
 // What a finished or idle window shows, and the cursor and working rows its search left, for comparing two

@@ -37,10 +37,7 @@ struct Watched {
         w.form.SetPacer(&pacer);
         pacer.SetShown(true);
         pacer.SetSpeed(speed);
-        testing::EntryTexts entries;
-        for (const testing::FixedQueen& q : fixed)
-            entries[q.Column] = std::to_string(q.Row);
-        w.Test(std::to_string(n), entries);
+        w.Test(std::to_string(n), testing::EntriesOf(fixed));
         w.platform.Shows = [this] {
             const BoardPicture& p = board.Take(w.form, 0.0, pacer.FrameFor(w.form));
             const char mark = p.Step == StepKind::Placed ? '+' : p.Step == StepKind::Moved ? '~' : '?';

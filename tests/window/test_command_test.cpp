@@ -361,7 +361,7 @@ TEST(TestCommandN, RejectedNKeepsTheAcceptedTest) {
         w.Start();
         EXPECT_EQ(w.form.Text1.Text, "6");
         EXPECT_EQ(w.EntryRow(), ". 4");
-        EXPECT_EQ(w.form.Text2.Text, "computation finished");
+        EXPECT_EQ(w.form.Text2.Text, kStateFinished);
         EXPECT_EQ(w.form.Text3.Text, solutions > 0 ? std::to_string(solutions) : "");
     }
 }
