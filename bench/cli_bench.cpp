@@ -8,9 +8,8 @@
 //   cli_nodes n=N nodes_per_solution=X ns_per_node=Y kernel=K   (the kernel's queens placed, one thread,
 //                                                                 by processor time; K the instruction set
 //                                                                 it is built for)
-// and for n = 17 a board with a fixed queen (column 3, row 5), against the kernel it replaced:
+// and for n = 17 a board with a fixed queen (column 3, row 5):
 //   cli_count n=17 fixed=3:5 jobs=1 seconds=T ratio_to_bitmask=R kernel=K
-//   previous_kernel n=17 fixed=3:5 jobs=1 seconds=T speedup=S       (S: how many times faster today's is)
 //   cli_count n=N jobs=J method=M seconds=T ratio_to_constellations=R peak_mb=P
 //             the console count by each method (constellations, quadrants) for N = 17, 18 (or the boards
 //             given), one and two threads; R divides by the constellations at the same N and J in this run,
@@ -32,9 +31,10 @@
 #include <vector>
 
 #include "count/counting.h"
+#include "engine/completions.h"
 #include "engine/constellations.h"
 #include "engine/instruction_set.h"
-#include "previous_kernel.h"
+#include "support/known_counts.h"
 
 namespace {
 
@@ -47,6 +47,23 @@ std::uint64_t Bitmask(std::uint32_t all, std::uint32_t rows, std::uint32_t up, s
         const std::uint32_t bit = open & (~open + 1);
         open ^= bit;
         count += Bitmask(all, rows | bit, (up | bit) << 1, (down | bit) >> 1);
+    }
+    return count;
+}
+
+// The same recursion on a board whose column `fixedColumn` (0-based) holds its queen on the row `fixedRow`
+// (one bit), to check the fixed-queen line against.
+std::uint64_t BitmaskFixed(std::uint32_t all, int column, int fixedColumn, std::uint32_t fixedRow,
+                           std::uint32_t rows, std::uint32_t up, std::uint32_t down) {
+    if (rows == all) return 1;
+    std::uint64_t count = 0;
+    std::uint32_t open = all & ~(rows | up | down);
+    if (column == fixedColumn) open &= fixedRow;
+    while (open != 0) {
+        const std::uint32_t bit = open & (~open + 1);
+        open ^= bit;
+        count += BitmaskFixed(all, column + 1, fixedColumn, fixedRow, rows | bit, (up | bit) << 1,
+                              (down | bit) >> 1);
     }
     return count;
 }
@@ -86,17 +103,17 @@ double PeakMegabytes() {
     return 0;
 }
 
-// Known counts of the boards the method lines run.
-std::uint64_t KnownCount(int n) {
-    constexpr std::uint64_t kKnown[] = {
-        0,    1,     0,     0,      2,       10,       4,        40,        92,         352,        724,
-        2680, 14200, 73712, 365596, 2279184, 14772512, 95815104, 666090624, 4968057848, 39029188884};
-    return n >= 1 && n <= 20 ? kKnown[n] : 0;
+// The published count of the n-board the method lines run (0 past the table).
+std::uint64_t PublishedCount(int n) {
+    for (const nq::testing::KnownCount& k : nq::testing::kKnownCounts) {
+        if (k.N == n) return k.All;
+    }
+    return 0;
 }
 
 // The method lines of one board: each method on one and two threads, the constellations first.
 void MethodLines(int n, const std::vector<int>& jobCounts, bool constellations, bool& ok) {
-    const std::uint64_t solutions = KnownCount(n);
+    const std::uint64_t solutions = PublishedCount(n);
     const int repetitions = n <= 17 ? 2 : 1;
     std::vector<double> reference, referenceCpu;  // the constellations' wall and processor times, by jobs
     for (const nq::CountMethod method : {nq::CountMethod::Constellations, nq::CountMethod::Quadrants}) {
@@ -129,27 +146,14 @@ void MethodLines(int n, const std::vector<int>& jobCounts, bool constellations, 
     }
 }
 
-// The fixed-queen lines: the console count against the previous kernel over the same plan.
-void FixedQueenLines(int n, double bitmaskWall, bool& ok) {
+// The fixed-queen line: the console count of a board with a queen on column 3, row 5.
+void FixedQueenLine(int n, double bitmaskWall, bool& ok) {
     const nq::Problem board{.N = n, .Fixed = {{3, 5}}};
-    std::uint64_t expected = 0;
-    const Times previous = BestTimes(
-        2, 0,
-        [&] {
-            const nq::WorkUnits plan = nq::MakeWorkUnits(n, board.Fixed, false);
-            std::uint64_t sum = 0;
-            for (std::size_t i = 0; i < plan.Size(); ++i)
-                sum += previous_kernel::Completions(nq::MakeLayout({.N = n, .Fixed = plan.PlacedQueens(i)}));
-            expected = sum;
-            return std::uint64_t{0};
-        },
-        ok);
-    const Times today = BestTimes(
+    const std::uint64_t expected = BitmaskFixed((1u << n) - 1, 0, 2, 1u << 4, 0, 0, 0);
+    const Times t = BestTimes(
         2, expected, [&] { return nq::CountSolutions({.Board = board, .Jobs = 1}).Solutions; }, ok);
-    std::printf("cli_count n=%d fixed=3:5 jobs=1 seconds=%.4f ratio_to_bitmask=%.3f kernel=%s\n", n,
-                today.Wall, today.Wall / bitmaskWall, nq::InstructionSetName(nq::ActiveInstructionSet()));
-    std::printf("previous_kernel n=%d fixed=3:5 jobs=1 seconds=%.4f speedup=%.3f\n", n, previous.Wall,
-                previous.Wall / today.Wall);
+    std::printf("cli_count n=%d fixed=3:5 jobs=1 seconds=%.4f ratio_to_bitmask=%.3f kernel=%s\n", n, t.Wall,
+                t.Wall / bitmaskWall, nq::InstructionSetName(nq::ActiveInstructionSet()));
     std::fflush(stdout);
 }
 
@@ -207,14 +211,15 @@ int main(int argc, char** argv) {
         const nq::WorkUnits plan = nq::MakeWorkUnits(n, {}, false);
         std::uint64_t nodes = 0, counted = 0;
         for (std::size_t i = 0; i < plan.Size(); ++i)
-            counted += nq::CountWorkUnitNodes(plan, i, nodes);
+            counted += plan.Share(
+                i, nq::CountCompletionsNodes(nq::MakeLayout({.N = n, .Fixed = plan.PlacedQueens(i)}), nodes));
         ok = counted == solutions && ok;
         std::printf("cli_nodes n=%d nodes_per_solution=%.2f ns_per_node=%.2f kernel=%s\n", n,
                     static_cast<double>(nodes) / static_cast<double>(solutions),
                     1e9 * oneThread / static_cast<double>(nodes),
                     nq::InstructionSetName(nq::ActiveInstructionSet()));
         std::fflush(stdout);
-        if (n == 17) FixedQueenLines(n, reference.Wall, ok);
+        if (n == 17) FixedQueenLine(n, reference.Wall, ok);
     }
     for (const int n : methodBoards) {
         if (n >= 12 && n <= 20) MethodLines(n, {1, 2}, true, ok);

@@ -261,7 +261,7 @@ int RunSplit(const Problem& p, std::int64_t depth, std::FILE* out, std::FILE* er
     const SearchLayout layout = MakeLayout(p);
     Output output(out);
     const int d = static_cast<int>(std::min<std::int64_t>(depth, layout.Free));
-    for (const Subproblem& s : MakeSubproblems(layout, d, false)) {
+    for (const Subproblem& s : MakeSubproblems(layout, d)) {
         std::vector<Queen> queens;
         for (int c = 1; c <= p.N; ++c) {
             if (s.Rows[c] != 0) queens.push_back({c, s.Rows[c]});

@@ -20,7 +20,7 @@ namespace nq {
 class BackgroundCount {
   public:
     BackgroundCount() = default;
-    ~BackgroundCount() { End(); }
+    virtual ~BackgroundCount() { End(); }
     BackgroundCount(const BackgroundCount&) = delete;
     BackgroundCount& operator=(const BackgroundCount&) = delete;
 
@@ -40,8 +40,10 @@ class BackgroundCount {
     bool Begun() const { return state_ != nullptr; }
     // The workers are counting: resumed, not paused, not yet done.
     bool Counting() const { return thread_.joinable() && !state_->Done.load(std::memory_order_relaxed); }
-    // The problem's count once every task is done. Cheap (one atomic read until then).
-    std::optional<std::uint64_t> Total() const {
+    // The problem's count once every task is done. Cheap (one atomic read until then). The window learns the
+    // total from here alone, so a count handed to it may show its total later than it has it (a test choosing
+    // the pass that ends the search).
+    virtual std::optional<std::uint64_t> Total() const {
         if (state_ == nullptr || !state_->Done.load(std::memory_order_acquire)) return std::nullopt;
         return state_->Ledger->Solutions();
     }

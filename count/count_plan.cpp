@@ -14,6 +14,23 @@ std::uint64_t PhysicalMemoryBytes() {
     return pages > 0 && size > 0 ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(size) : 0;
 }
 
+namespace {
+
+// The memory the quadrant method needs for n, and whether that fits in `most` bytes with a table that its
+// index can hold.
+struct QuadrantNeed {
+    std::uint64_t Bytes = 0;
+    bool Fits = false;
+};
+QuadrantNeed QuadrantsNeed(int n, std::uint64_t most) {
+    const std::uint64_t limit = std::min<std::uint64_t>(most / sizeof(std::uint64_t), kMaxTableEntries);
+    const std::uint64_t entries = QuadrantTableEntries(n, limit);
+    const std::uint64_t bytes = QuadrantBytes(n, entries);
+    return {bytes, entries <= limit && bytes <= most};
+}
+
+}  // namespace
+
 MethodChoice ChooseMethod(const Problem& p, bool unique, const PlanOptions& options,
                           std::uint64_t physicalBytes) {
     MethodChoice choice;
@@ -28,9 +45,7 @@ MethodChoice ChooseMethod(const Problem& p, bool unique, const PlanOptions& opti
             if (!p.Fixed.empty() || p.N < kQuadrantsFrom || (unique && parted)) return choice;
             const std::uint64_t bound =
                 physicalBytes == 0 ? kQuadrantsAutoBytes : std::min(kQuadrantsAutoBytes, physicalBytes / 2);
-            const std::uint64_t limit = bound / sizeof(std::uint64_t);
-            if (QuadrantBytes(p.N, QuadrantTableEntries(p.N, limit)) <= limit * sizeof(std::uint64_t))
-                choice.Method = CountMethod::Quadrants;
+            if (QuadrantsNeed(p.N, bound).Fits) choice.Method = CountMethod::Quadrants;
             return choice;
         }
         case CountMethod::Quadrants: {
@@ -44,13 +59,11 @@ MethodChoice ChooseMethod(const Problem& p, bool unique, const PlanOptions& opti
                     "use --method constellations";
                 return choice;
             }
-            // The table's index holds 32-bit positions: past that no machine counts by quadrants.
+            // Past kMaxTableEntries no machine counts by quadrants.
             const std::uint64_t most = physicalBytes == 0 ? ~std::uint64_t{0} : physicalBytes;
-            const std::uint64_t limit = std::min<std::uint64_t>(most / sizeof(std::uint64_t), 0xffffffffu);
-            const std::uint64_t entries = QuadrantTableEntries(p.N, limit);
-            const std::uint64_t bytes = QuadrantBytes(p.N, entries);
-            if (entries > limit || bytes > most) {
-                choice.Refusal = "--method quadrants needs more than " + std::to_string(bytes >> 20) +
+            const QuadrantNeed need = QuadrantsNeed(p.N, most);
+            if (!need.Fits) {
+                choice.Refusal = "--method quadrants needs more than " + std::to_string(need.Bytes >> 20) +
                                  " MB for n=" + std::to_string(p.N) + ", more than this machine's " +
                                  std::to_string(most >> 20) + " MB; use --method constellations";
                 return choice;

@@ -60,10 +60,6 @@ class CountPlan {
         return quadrants_ != nullptr ? CountQuadrantUnit(*quadrants_, Unit(i), poll)
                                      : CountWorkUnit(units_, Unit(i), poll);
     }
-    // A relative size of task i, known before it runs (only ratios between tasks mean anything).
-    double ExpectedWork(std::size_t i) const {
-        return quadrants_ != nullptr ? quadrants_->ExpectedWork(Unit(i)) : units_.ExpectedWork(Unit(i));
-    }
     // The count from the sum of all tasks: the same, but for a unique count by quadrants, whose tasks count
     // every solution and whose classes follow from them and the rotation-kept solutions.
     std::uint64_t Total(std::uint64_t sumOfTasks) const;

@@ -31,8 +31,9 @@ std::string Checksum(std::string_view text) {
     return hex;
 }
 
-// Reads the whole of `text` as a decimal number without sign or leading zeros.
-bool ReadNumber(std::string_view text, std::uint64_t& value) {
+// Reads the whole of `text` as a decimal number written as the save file writes it: digits only, no sign,
+// no leading zero; false for anything else or a value past 64 bits.
+bool ReadCanonicalDecimal(std::string_view text, std::uint64_t& value) {
     if (text.empty() || (text.size() > 1 && text[0] == '0')) return false;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size();
@@ -57,7 +58,7 @@ bool Field(std::string_view line, std::string_view key, std::string_view& value)
 
 bool NumberField(std::string_view line, std::string_view key, std::uint64_t& value) {
     std::string_view text;
-    return Field(line, key, text) && ReadNumber(text, value);
+    return Field(line, key, text) && ReadCanonicalDecimal(text, value);
 }
 
 }  // namespace
@@ -126,9 +127,9 @@ std::string ReadSaveText(std::string_view text, SavedCount& saved) {
         const std::size_t b2 = b1 == std::string_view::npos ? b1 : fields.find(' ', b1 + 1);
         std::uint64_t index = 0;
         SavedTask t;
-        if (b2 == std::string_view::npos || !ReadNumber(fields.substr(0, b1), index) ||
-            !ReadNumber(fields.substr(b1 + 1, b2 - b1 - 1), t.Solutions) ||
-            !ReadNumber(fields.substr(b2 + 1), t.Work))
+        if (b2 == std::string_view::npos || !ReadCanonicalDecimal(fields.substr(0, b1), index) ||
+            !ReadCanonicalDecimal(fields.substr(b1 + 1, b2 - b1 - 1), t.Solutions) ||
+            !ReadCanonicalDecimal(fields.substr(b2 + 1), t.Work))
             return "a task line is malformed";
         if (index >= tasks || (!saved.Done.empty() && index <= saved.Done.back().Index))
             return "the task indices are out of range or out of order";

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The stratified estimate: per block of indices, the work per unit of prior of its finished tasks.
+// The stratified estimate: per block of indices, the mean work of its finished tasks.
 #include "count/work_estimate.h"
 
 #include <algorithm>
@@ -13,37 +13,33 @@ constexpr std::size_t kBlockSamples = 4;
 
 }  // namespace
 
-WorkEstimate::WorkEstimate(std::size_t tasks, TaskSizePrior prior)
-    : prior_(tasks, 1.0), blockOf_(tasks, 0), blocks_(std::clamp<std::size_t>(tasks, 1, kBlocks)) {
-    for (std::size_t i = 0; i < tasks; ++i) {
-        if (prior) prior_[i] = std::max(prior(i), 1e-12);
+WorkEstimate::WorkEstimate(std::size_t tasks)
+    : blockOf_(tasks, 0), blocks_(std::clamp<std::size_t>(tasks, 1, kBlocks)) {
+    for (std::size_t i = 0; i < tasks; ++i)
         blockOf_[i] = i * blocks_ / tasks;
-    }
 }
 
 void WorkEstimate::Update(const TaskLedger& ledger) {
     struct Block {
-        double Work = 0, DonePrior = 0, OpenPrior = 0;
-        std::size_t Done = 0;
+        double Work = 0;
+        std::size_t Done = 0, Open = 0;
     };
     std::vector<Block> blocks(blocks_);
     Block all;
-    for (std::size_t i = 0; i < prior_.size(); ++i) {
+    for (std::size_t i = 0; i < blockOf_.size(); ++i) {
         Block& b = blocks[blockOf_[i]];
         if (ledger.IsFinished(i)) {
             const double work = static_cast<double>(ledger.WorkOf(i));
             b.Work += work;
-            b.DonePrior += prior_[i];
             ++b.Done;
             all.Work += work;
-            all.DonePrior += prior_[i];
             ++all.Done;
         } else {
-            b.OpenPrior += prior_[i];
-            all.OpenPrior += prior_[i];
+            ++b.Open;
+            ++all.Open;
         }
     }
-    if (all.OpenPrior == 0.0) {  // every task finished
+    if (all.Open == 0) {  // every task finished
         known_ = true;
         share_ = 1.0;
         remaining_ = 0.0;
@@ -51,11 +47,11 @@ void WorkEstimate::Update(const TaskLedger& ledger) {
     }
     if (all.Done == 0) return;
     known_ = true;
-    const double overall = all.Work / all.DonePrior;
+    const double overall = all.Work / static_cast<double>(all.Done);
     double remaining = 0.0;
     for (const Block& b : blocks) {
-        const double rate = b.Done >= kBlockSamples ? b.Work / b.DonePrior : overall;
-        remaining += rate * b.OpenPrior;
+        const double mean = b.Done >= kBlockSamples ? b.Work / static_cast<double>(b.Done) : overall;
+        remaining += mean * static_cast<double>(b.Open);
     }
     remaining_ = remaining;
     const double total = all.Work + remaining;

@@ -1,25 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// How much of a count is done and how much work is left, weighting each task by an estimate of its size.
-// A finished task weighs its measured work. An unfinished one weighs its prior size (any plan may offer one;
-// without, all tasks are alike) times the work per unit of prior learnt from the finished tasks of its block
-// of neighbouring indices (tasks cut next to each other are alike in size), or of the whole plan while its
-// block has too few. Since the workers take tasks in a shuffled order, the finished ones are a fair sample.
+// How much of a count is done and how much work is left. A finished task weighs its measured work; an
+// unfinished one the mean work of the finished tasks of its block of neighbouring indices (tasks cut next to
+// each other are alike in size), or of the whole plan while its block has too few. Since the workers take
+// tasks in a shuffled order, the finished ones are a fair sample.
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <vector>
 
 #include "count/task_ledger.h"
 
 namespace nq {
 
-// The relative expected size of task i (> 0); only ratios between tasks matter.
-using TaskSizePrior = std::function<double(std::size_t)>;
-
 class WorkEstimate {
   public:
-    explicit WorkEstimate(std::size_t tasks, TaskSizePrior prior = {});
+    explicit WorkEstimate(std::size_t tasks);
 
     // Reads the ledger (of the same number of tasks) again.
     void Update(const TaskLedger& ledger);
@@ -33,7 +28,6 @@ class WorkEstimate {
     double RemainingWork() const { return remaining_; }
 
   private:
-    std::vector<double> prior_;
     std::vector<std::size_t> blockOf_;
     std::size_t blocks_ = 1;
     bool known_ = false;

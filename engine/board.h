@@ -107,15 +107,6 @@ class Board {
     // solution is counted here. Precondition: as for SearchStep.
     void FinishSearch();
 
-    // True when the search's private bit sets (below) agree with the arrays, the cursor and the fixed
-    // columns; also true while they wait to be rebuilt (after any of the four writers above). For tests: the
-    // arrays are the truth, the bits only speed up the search.
-    bool MasksAgreeWithArrays() const;
-
-    // Every field equal, the private state included. For tests.
-    friend bool operator==(const Board&, const Board&) = default;
-
-  private:
     // What the search keeps beside the arrays, as sets of rows, much as the classic recursion keeps its
     // masks in its stack frames:
     //  - the frame of each free column c up to the cursor (n + 1 included): what the free columns' queens
@@ -124,7 +115,8 @@ class Board {
     //  - untried[c], for a free column holding a queen: its open rows below that queen, so that a backtrack
     //    into c needs no recount; for the empty free column under the cursor: all its open rows;
     //  - board: rows 1..n.
-    // All of it is rebuilt from the arrays when known_ is false, which every public writer sets.
+    // Words the search does not read (frames beyond the cursor, untried rows of other columns) may hold
+    // anything. All of it is rebuilt from the arrays after any public writer.
     struct SearchBits {
         std::array<std::uint64_t, kColumnSlots> frameHeld{};
         std::array<std::uint64_t, kColumnSlots> frameUp{};
@@ -140,6 +132,14 @@ class Board {
         }
         friend bool operator==(const SearchBits&, const SearchBits&) = default;
     };
+    // The search's bits as it keeps them, for reading (tests hold them against the arrays, which are the
+    // truth); nullptr while they wait to be rebuilt from the arrays (after any of the four writers above).
+    const SearchBits* Bits() const { return known_ ? &bits_ : nullptr; }
+
+    // Every field equal, the private state included. For tests.
+    friend bool operator==(const Board&, const Board&) = default;
+
+  private:
     SearchBits bits_;
     bool known_ = false;
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The completion kernel: the layout turned once per problem into starting masks and the few special steps
-// between free columns, then a bitmask search built for baseline x86-64 and for x86-64-v3.
+// between free columns, then a bitmask search built for baseline x86-64 and for x86-64-v3. Compiled once
+// more with NQ_COUNT_NODES for the benchmarks (nq_kernel_nodes), where it counts the queens it places and
+// offers CountCompletionsNodes in place of CountCompletions.
 #include "engine/completions.h"
 
 #include <array>
@@ -8,6 +10,7 @@
 #include <bit>
 
 #include "engine/board.h"
+#include "engine/instruction_set.h"
 
 namespace nq {
 namespace {
@@ -77,9 +80,11 @@ KernelPlan Prepare(const SearchLayout& layout) {
     return p;
 }
 
-// The poll of the running count and, for the node-counting variant, the nodes it placed.
+// The poll of the running count and, in the benchmarks' build, the queens it placed.
 thread_local StopPoll* tPoll = nullptr;
+#if defined(NQ_COUNT_NODES)
 thread_local std::uint64_t tNodes = 0;
+#endif
 
 namespace baseline {
 #define NQ_KERNEL_LEVEL __attribute__((noinline))
@@ -103,9 +108,7 @@ namespace v3 {
 }  // namespace v3
 #endif
 
-template <bool Nodes>
-std::uint64_t Completions(const SearchLayout& layout, StopPoll& poll, std::uint64_t& nodes,
-                          InstructionSet set) {
+std::uint64_t Completions(const SearchLayout& layout, StopPoll& poll) {
     const KernelPlan p = Prepare(layout);
     if (p.Free == 0) return 1;
     const std::uint32_t open = ~(p.Ld | static_cast<std::uint32_t>(p.Rd) | p.Col);
@@ -116,33 +119,26 @@ std::uint64_t Completions(const SearchLayout& layout, StopPoll& poll, std::uint6
         return 0;
     }
     tPoll = &poll;
-    tNodes = 0;
 #if defined(NQ_TARGET_X86_64_V3)
-    const std::uint64_t result =
-        set >= InstructionSet::X86_64_V3 ? v3::Search<Nodes>(p, open) : baseline::Search<Nodes>(p, open);
-#else
-    static_cast<void>(set);
-    const std::uint64_t result = baseline::Search<Nodes>(p, open);
+    if (ActiveInstructionSet() >= InstructionSet::X86_64_V3) return v3::Search(p, open);
 #endif
-    nodes += tNodes;
-    return result;
+    return baseline::Search(p, open);
 }
 
 }  // namespace
 
-std::uint64_t CountCompletions(const SearchLayout& layout, StopPoll& poll) {
-    std::uint64_t unused = 0;
-    return Completions<false>(layout, poll, unused, ActiveInstructionSet());
-}
-
-std::uint64_t CountCompletions(const SearchLayout& layout, StopPoll& poll, InstructionSet set) {
-    std::uint64_t unused = 0;
-    return Completions<false>(layout, poll, unused, set);
-}
-
+#if defined(NQ_COUNT_NODES)
 std::uint64_t CountCompletionsNodes(const SearchLayout& layout, std::uint64_t& nodes) {
     StopPoll none;
-    return Completions<true>(layout, none, nodes, ActiveInstructionSet());
+    tNodes = 0;
+    const std::uint64_t count = Completions(layout, none);
+    nodes += tNodes;
+    return count;
 }
+#else
+std::uint64_t CountCompletions(const SearchLayout& layout, StopPoll& poll) {
+    return Completions(layout, poll);
+}
+#endif
 
 }  // namespace nq

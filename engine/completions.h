@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The completion kernel: counts the solutions that keep a problem's placed queens, by a bitmask search over
-// its free columns. Every count of the program that searches (constellations, fixed queens, subtrees) ends
-// here.
+// its free columns. Every count by constellations (whole boards and fixed queens alike) ends here.
 #pragma once
 
 #include <cstdint>
 
-#include "engine/instruction_set.h"
 #include "engine/search_tree.h"
 #include "engine/stop_poll.h"
 
@@ -17,11 +15,11 @@ namespace nq {
 // meaningless value.
 std::uint64_t CountCompletions(const SearchLayout& layout, StopPoll& poll);
 
-// As CountCompletions with the kernel built for `set` (one that Runs), whichever is active.
-std::uint64_t CountCompletions(const SearchLayout& layout, StopPoll& poll, InstructionSet set);
-
-// As CountCompletions without a stop flag, adding to `nodes` the queens it places (a measure of search work;
-// slower than CountCompletions, for benchmarks only).
+#if defined(NQ_COUNT_NODES)
+// Only in the benchmarks' build of the kernel (the nq_kernel_nodes library, which defines NQ_COUNT_NODES for
+// its users): as CountCompletions without a stop flag, adding to `nodes` the queens it places, a measure of
+// search work.
 std::uint64_t CountCompletionsNodes(const SearchLayout& layout, std::uint64_t& nodes);
+#endif
 
 }  // namespace nq

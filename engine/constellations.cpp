@@ -476,36 +476,28 @@ WorkUnits MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique) {
     return builder.Finish();
 }
 
-template <bool Nodes>
-std::uint64_t CountUnit(const WorkUnits& plan, std::size_t i, StopPoll& poll, std::uint64_t& nodes) {
-    using Kind = WorkUnits::Kind;
-    const WorkUnits::Unit& u = plan.Units_[i];
-    const std::uint8_t* placed = plan.Placed_.data() + u.First;
-    const int n = plan.N_;
+std::uint64_t WorkUnits::Share(std::size_t i, std::uint64_t completions) const {
+    const Unit& u = Units_[i];
+    const std::uint8_t* placed = Placed_.data() + u.First;
     if (u.How == Kind::SmallUnique) {
         PlainBoard b;
-        b.N = n;
+        b.N = N_;
         b.PosOfLine.fill(-1);
         return SmallUnique(b, 0);
     }
-    const SearchLayout layout = LayoutOf(n, placed, u.Count);
-    std::uint64_t count = Nodes ? CountCompletionsNodes(layout, nodes) : CountCompletions(layout, poll);
-    if (u.How == Kind::Times) return count * u.Multiplicity;
+    if (u.How == Kind::Times) return completions * u.Multiplicity;
     // Burnside on the class: each solution with this constellation counts as its symmetries over the
     // constellation's; reflections keep no solution, so only rotations add.
-    if (u.Rotations & 2u) count += RotationFixed(n, placed, u.Count, 2);
-    if (u.Rotations & 1u) count += 2 * RotationFixed(n, placed, u.Count, 1);
+    std::uint64_t count = completions;
+    if (u.Rotations & 2u) count += RotationFixed(N_, placed, u.Count, 2);
+    if (u.Rotations & 1u) count += 2 * RotationFixed(N_, placed, u.Count, 1);
     return count / u.Stabilizer;
 }
 
 std::uint64_t CountWorkUnit(const WorkUnits& plan, std::size_t i, StopPoll& poll) {
-    std::uint64_t unused = 0;
-    return CountUnit<false>(plan, i, poll, unused);
-}
-
-std::uint64_t CountWorkUnitNodes(const WorkUnits& plan, std::size_t i, std::uint64_t& nodes) {
-    StopPoll none;
-    return CountUnit<true>(plan, i, none, nodes);
+    const WorkUnits::Unit& u = plan.Units_[i];
+    if (u.How == WorkUnits::Kind::SmallUnique) return plan.Share(i, 0);
+    return plan.Share(i, CountCompletions(LayoutOf(plan.N_, plan.Placed_.data() + u.First, u.Count), poll));
 }
 
 }  // namespace nq

@@ -36,16 +36,19 @@ class WorkUnits {
     bool Unique() const { return Unique_; }
     // Work units, the biggest expected first.
     std::size_t Size() const { return Units_.size(); }
-    // A relative size of unit i (only the ratios between units mean anything), for progress displays.
+    // The size the plan expects of unit i (only ratios between units mean anything): the order of the units.
     double ExpectedWork(std::size_t i) const { return Units_[i].Expected; }
     // The queens placed before unit i is searched: the fixed ones and those the plan added.
     std::vector<Queen> PlacedQueens(std::size_t i) const;
+    // Unit i's share of the plan's count, given `completions`: the solutions that keep PlacedQueens(i), as
+    // the completion kernel counts them (the unique count of a board too small for constellations enumerates
+    // the board itself and ignores them). CountWorkUnit passes the kernel's count; cli_bench passes that of
+    // the kernel's node-counting build.
+    std::uint64_t Share(std::size_t i, std::uint64_t completions) const;
 
   private:
     friend struct PlanBuilder;
-    template <bool Nodes>
-    friend std::uint64_t CountUnit(const WorkUnits& plan, std::size_t i, StopPoll& poll,
-                                   std::uint64_t& nodes);
+    friend std::uint64_t CountWorkUnit(const WorkUnits& plan, std::size_t i, StopPoll& poll);
 
     enum class Kind : std::uint8_t {
         Times,       // Multiplicity times the completions of the placed queens
@@ -76,9 +79,5 @@ WorkUnits MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique);
 // The share of unit i in the plan's count (multiplicity applied); the shares of all units add up to the
 // count. When poll.Stop turns true the search ends early with poll.Stopped set and a meaningless value.
 std::uint64_t CountWorkUnit(const WorkUnits& plan, std::size_t i, StopPoll& poll);
-
-// As CountWorkUnit without a stop flag, adding to `nodes` the queens it places (a measure of search work;
-// slower than CountWorkUnit, for benchmarks only).
-std::uint64_t CountWorkUnitNodes(const WorkUnits& plan, std::size_t i, std::uint64_t& nodes);
 
 }  // namespace nq

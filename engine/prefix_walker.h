@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The walk over the placements of a problem's first free columns, in the order the one-step search meets
-// them: the subproblems of a split, the subtrees counted ahead of the window's search and the share of the
-// search a position has passed all come from it.
+// them: the subproblems of a split and the share of the search a position has passed both come from it.
 #pragma once
 
 #include <array>
@@ -29,14 +28,11 @@ class PrefixWalker {
     bool Seek(const SubtreePrefix& bound);
     // Moves to the next placement; false (exhausted) when there is none.
     bool Advance() { return NextFrom(depth_ - 1); }
-    // Moves past every placement with the current first row.
-    bool SkipFirstRow() { return NextFrom(0); }
 
     bool Exhausted() const { return exhausted_; }
     int Depth() const { return depth_; }
-    // The current placement, and what it leaves to the next free column (before that column's block).
+    // The current placement.
     const SubtreePrefix& Rows() const { return rows_; }
-    const ColumnFrame& Frame() const { return frame_[static_cast<std::size_t>(depth_)]; }
     // The current placement's share of the search, and the share of all placements before it.
     double Share() const { return share_[static_cast<std::size_t>(depth_)]; }
     double ShareBefore() const;

@@ -49,8 +49,6 @@ namespace {
 
 // Units enough for an even load and a fine progress display; smaller plans take one unit per row set.
 constexpr std::size_t kTargetUnits = 4000;
-// The table's index holds 32-bit positions.
-constexpr std::uint64_t kMaxTableEntries = 0xffffffffu;
 // Keys per bit-sliced block, and the 64-bit words that hold one bit of each.
 constexpr int kBlockWords = 8;
 constexpr std::size_t kBlockKeys = 64 * kBlockWords;

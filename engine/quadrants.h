@@ -26,7 +26,8 @@ class QuadrantUnits {
   public:
     int N() const { return n_; }
     std::size_t Size() const { return units_.size(); }
-    // A relative size of unit i (only the ratios between units mean anything), for progress displays.
+    // The size the plan expects of unit i (only ratios between units mean anything): units are cut to about
+    // equal sizes by it.
     double ExpectedWork(std::size_t i) const { return units_[i].Expected; }
     // Bytes of the quarter-board table this plan holds (the memory the method needs besides small buffers).
     std::size_t TableBytes() const;
@@ -58,6 +59,9 @@ class QuadrantUnits {
     std::vector<Item> items_;
     std::vector<Unit> units_;
 };
+
+// The most entries a quarter-board table holds: its index holds 32-bit positions.
+inline constexpr std::uint64_t kMaxTableEntries = 0xffffffffu;
 
 // Entries of the quarter-board table for n (1..32): placements of k non-attacking queens on k chosen rows
 // and k chosen columns of an h x h square, h = n / 2, over every k. Stops counting once above `limit` and

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The board's writers, the rebuilding and checking of the search's bit state, and the rare step from a fixed
-// column. The search step itself is inline in board.h.
+// The board's writers, the rebuilding of the search's bit state, and the rare step from a fixed column. The
+// search step itself is inline in board.h.
 #include "engine/board.h"
 
 #include <array>
@@ -71,27 +71,6 @@ void Board::ComputeSearchBits(SearchBits& out) const {
 void Board::RebuildSearchBits() {
     ComputeSearchBits(bits_);
     known_ = true;
-}
-
-bool Board::MasksAgreeWithArrays() const {
-    if (!known_) return true;
-    const std::int32_t n = BoardSize;
-    if (n < 1 || n > kMaxN) return false;  // the search never ran on such a board
-    SearchBits expected;
-    ComputeSearchBits(expected);
-    if (bits_.board != expected.board) return false;
-    for (std::int32_t c = 1; c <= n + 1; ++c) {
-        const bool free = c > n || FixedColumn[c] == 0;
-        if (c <= n && bits_.fixedBlock[c] != expected.fixedBlock[c]) return false;
-        // Frames matter for the free columns the search has reached; the others are rewritten before use.
-        if (free && c <= SearchColumn && bits_.Frame(c) != expected.Frame(c)) return false;
-        // Untried rows matter for the queens of the free columns and for the empty column under the cursor.
-        if (free && (c == SearchColumn || (c <= n && QueenRow[c] > 0)) &&
-            bits_.untried[c] != expected.untried[c]) {
-            return false;
-        }
-    }
-    return true;
 }
 
 void Board::LeaveSubtree(std::int32_t column) {

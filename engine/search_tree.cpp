@@ -20,26 +20,19 @@ SearchLayout MakeLayout(int n, std::span<const Queen> placed) {
     }
     for (int i = 0; i < layout.Free; ++i)
         layout.Gap[i] = i + 1 < layout.Free ? layout.Column[i + 1] - layout.Column[i] : 1;
-    layout.Plain = placed.empty();
     return layout;
 }
 
-std::vector<Subproblem> MakeSubproblems(const SearchLayout& layout, int depth, bool mirror) {
+std::vector<Subproblem> MakeSubproblems(const SearchLayout& layout, int depth) {
     std::vector<Subproblem> out;
     PrefixWalker walker;
     walker.Reset(layout, depth);
-    const int half = layout.N / 2;
     for (; !walker.Exhausted(); walker.Advance()) {
         Subproblem s;
         s.Rows = layout.FixedRow;
         s.Depth = walker.Depth();
         for (int i = 0; i < s.Depth; ++i)
             s.Rows[layout.Column[i]] = walker.Rows()[i];
-        if (mirror && s.Depth > 0) {
-            const int first = walker.Rows()[0];
-            if (first > layout.N - half) break;  // the lower half: mirror images of the upper one
-            s.Weight = first <= half ? 2 : 1;
-        }
         out.push_back(s);
     }
     return out;

@@ -25,8 +25,7 @@ struct SearchLayout {
     std::array<std::uint64_t, kMaxN + 1> Blocked{};
     std::array<int, kMaxN + 1> Gap{};
     std::array<std::uint8_t, kMaxN + 1>
-        FixedRow{};      // by column 1..n: the fixed queen's row, 0 for a free column
-    bool Plain = false;  // no fixed queens: blocks empty, gaps 1
+        FixedRow{};  // by column 1..n: the fixed queen's row, 0 for a free column
 };
 
 // n in 1..kMaxN and the queens placed on it (non-attacking, on distinct columns, in any order).
@@ -40,13 +39,10 @@ struct Subproblem {
     std::array<std::uint8_t, kMaxN + 1>
         Rows{};  // by column 1..n: the row of the fixed and the placed queens, 0 = empty
     int Depth = 0;
-    int Weight = 1;  // how many solutions each solution below stands for (2 for a mirrored first column)
 };
 
 // Every subproblem that places the first `depth` free columns (clamped to Free) without attack, in the order
-// of the search (lexicographic). With `mirror` (no fixed queens only): the first column keeps the rows of its
-// upper half with weight 2 and, for odd n, the middle row with weight 1, so that the weighted sum over all
-// subproblems is the count of the whole board.
-std::vector<Subproblem> MakeSubproblems(const SearchLayout& layout, int depth, bool mirror);
+// of the search (lexicographic): each solution of the layout's problem lies in exactly one of them.
+std::vector<Subproblem> MakeSubproblems(const SearchLayout& layout, int depth);
 
 }  // namespace nq

@@ -37,10 +37,8 @@ void QtPlatform::PumpEvents() {
     if (now - lastPump_ < kMinPumpInterval.count()) return;
     if (view_ != nullptr && now - lastMirror_ >= kMirrorInterval.count()) {
         lastMirror_ = now;
-        ++pumpMirrors_;
         view_->Sync();
     }
-    ++realPumps_;
     QCoreApplication::processEvents();
     // Measured after the events ran: a handler that took long (a message box) still leaves the search its
     // interval before the next real pump.

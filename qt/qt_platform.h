@@ -51,17 +51,11 @@ class QtPlatform final : public Platform {
     // The window's title text; the design's caption while no view is attached.
     std::string Caption() const override;
 
-    // Counters for benchmarks and tests: pumps that processed events, and mirrors the pump made.
-    long long RealPumps() const { return realPumps_; }
-    long long PumpMirrors() const { return pumpMirrors_; }
-
   private:
     QtView* view_ = nullptr;
     int callsSinceClockRead_ = 0;
     Clock::rep lastPump_ = 0;  // clock ticks since its epoch
     Clock::rep lastMirror_ = 0;
-    long long realPumps_ = 0;
-    long long pumpMirrors_ = 0;
 };
 
 }  // namespace nq

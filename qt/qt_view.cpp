@@ -234,14 +234,14 @@ QWidget* QtView::Build(const ControlDesign& design) {
         }
         case ControlKind::CheckBox: {
             check_ = new QCheckBox(this);
-            check_->setChecked(form_.Check1.Value == 1);
+            check_->setChecked(form_.StopsAtSolutions());
             check_->setAutoFillBackground(true);
             check_->setBackgroundRole(QPalette::Window);  // a button fills from the Button role otherwise
             // `clicked` comes from the user alone; the widget then shows the model's value, whatever it made
             // of it.
             connect(check_, &QCheckBox::clicked, this, [this] {
                 form_.ToggleCheck();
-                check_->setChecked(form_.Check1.Value == 1);
+                check_->setChecked(form_.StopsAtSolutions());
             });
             widget = check_;
             // A white box with a black mark on the design's cyan, greyed when disabled.
@@ -357,7 +357,7 @@ void QtView::Sync() {
             }
         }
     }
-    const bool checked = form_.Check1.Value == 1;
+    const bool checked = form_.StopsAtSolutions();
     if (check_->isChecked() != checked) check_->setChecked(checked);
     emit Mirrored();
 }

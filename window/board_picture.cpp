@@ -78,7 +78,7 @@ std::string DisplayRowText(const Form1& form) {
     if (NoBoardAccepted(form)) return text;
     for (std::int32_t c = 1; c <= form.BoardSize; ++c) {
         if (c > 1) text += ' ';
-        const std::int32_t row = ReadNumber(form.Text8[c - 1].Text);
+        const std::int32_t row = ReadTypedNumber(form.Text8[c - 1].Text);
         text += Decimal(row >= 1 && row <= form.BoardSize ? row : 0);
     }
     return text;
@@ -90,7 +90,7 @@ void BoardWatcher::TakeEntryRow(const Form1& form) {
     for (std::int32_t c = 1; c <= n; ++c) {
         const std::string& text = form.Text7[c - 1].Text;
         if (IsBlankEntry(text)) continue;
-        const std::int32_t row = ReadNumber(text);
+        const std::int32_t row = ReadTypedNumber(text);
         const bool onBoard = row >= 1 && row <= n;
         p.Kind[c] = onBoard && form.FixedColumn[c] == 1 && form.QueenRow[c] == row ? QueenKind::Fixed
                                                                                    : QueenKind::Typed;
@@ -111,7 +111,7 @@ void BoardWatcher::TakeEntryRow(const Form1& form) {
 void BoardWatcher::TakeRows(const Form1& form, bool fromDisplayRow) {
     BoardPicture& p = picture_;
     for (std::int32_t c = 1; c <= p.N; ++c) {
-        const std::int32_t row = fromDisplayRow ? ReadNumber(form.Text8[c - 1].Text) : form.QueenRow[c];
+        const std::int32_t row = fromDisplayRow ? ReadTypedNumber(form.Text8[c - 1].Text) : form.QueenRow[c];
         if (row < 1 || row > p.N) continue;
         p.Row[c] = row;
         p.Kind[c] = form.FixedColumn[c] == 1 ? QueenKind::Fixed : QueenKind::Searched;

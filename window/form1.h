@@ -89,6 +89,8 @@ class Form1 : public Board {
 
     // True while a search runs inside RunSearch.
     bool Running() const { return running_; }
+    // "stop at next solution" is checked: a run stops at every solution instead of counting to the end.
+    bool StopsAtSolutions() const { return Check1.Value == 1; }
     // Changes whenever the board is rebuilt (test, reset) or the window closes.
     std::uint64_t Generation() const { return boardGeneration_; }
 
@@ -104,13 +106,11 @@ class Form1 : public Board {
     // search as the one-step search ends it; until then the search steps as on one core, so every stop shows
     // a state of the one-core search. 0 (the default): the one-core search alone. Not during a run.
     void CountOnCores(int workers);
+    // The same with `count` (not null) as the count the workers make, in place of a new BackgroundCount.
+    void CountOnCores(int workers, std::unique_ptr<BackgroundCount> count);
     // The weighted share of the whole count done, for the progress display; -1 while no such count is
     // under way for the search.
     double CountedShare() const;
-    // For tests, to choose the pass at which the whole count ends the search: while held, the run loop takes
-    // no notice of the count's total (the workers go on). WholeCountKnown: the total is there.
-    void HoldWholeCount(bool hold) { holdWhole_ = hold; }
-    bool WholeCountKnown() const;
 
     // The model object behind a design entry, for the view; nullptr where the kind does not match.
     TextBox* TextBoxFor(ControlName name, int index);
@@ -149,7 +149,6 @@ class Form1 : public Board {
     std::uint64_t boardGeneration_ = 0;
     StepPacer* pacer_ = nullptr;
     int workers_ = 0;
-    bool holdWhole_ = false;
     std::int64_t sliceStart_ = 0;  // the platform's clock when the window's thread last took up stepping
     std::unique_ptr<BackgroundCount> whole_;  // null: the one-core search alone
 };

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// ReadNumber: exact decimal reading with half-to-even rounding, done on the digits so that no binary fraction
-// can tip a half.
+// ReadTypedNumber: exact decimal reading with half-to-even rounding, done on the digits so that no binary
+// fraction can tip a half.
 #include "window/read_number.h"
 
 #include <cstddef>
@@ -17,7 +17,7 @@ bool IsDigit(char ch) {
 
 }  // namespace
 
-std::int32_t ReadNumber(std::string_view text) {
+std::int32_t ReadTypedNumber(std::string_view text) {
     std::string s;
     s.reserve(text.size());
     for (char ch : text) {

@@ -12,7 +12,7 @@ namespace nq {
 // to the nearest whole number, halves to the even one. No digit in that prefix, the empty text included,
 // reads as 0. A value beyond the 32-bit range reads as INT32_MIN or INT32_MAX, outside every range the
 // program accepts.
-std::int32_t ReadNumber(std::string_view text);
+std::int32_t ReadTypedNumber(std::string_view text);
 
 // True for the text of an entry box that holds no queen: empty, or one to three blanks and nothing else.
 bool IsBlankEntry(std::string_view text);

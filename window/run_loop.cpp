@@ -87,7 +87,7 @@ bool Form1::PacedPass(std::uint64_t generation) {
 // pass that must stop the loop at a solution is left to RunStep.
 void Form1::RunPassesUntilPump() {
     const std::int32_t n = BoardSize;
-    const bool stopAtSolution = Check1.Value == 1;
+    const bool stopAtSolution = StopsAtSolutions();
     if (whole_ != nullptr && EndOnWholeCount(stopAtSolution)) return;
     const std::int64_t shown = SolutionCount;
     std::int32_t left = kPassesPerPump - StepCounter;  // passes until the pump

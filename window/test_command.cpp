@@ -48,7 +48,7 @@ void Form1::PrepareTest() {
 }
 
 void Form1::Command1_Click() {
-    const std::int32_t n = ReadNumber(Text1.Text);
+    const std::int32_t n = ReadTypedNumber(Text1.Text);
     if (n < 1 || n > kMaxN) {
         // BoardSize keeps the last accepted n: a rejected value must never reach a search.
         platform_.MessageBox("incorrect input for n", kTestTitle, kStyleInformation);
@@ -62,7 +62,7 @@ void Form1::Command1_Click() {
         TextBox& box = Text7[column - 1];
         EntryText = box.Text;
         if (EntryText.empty()) continue;
-        const std::int32_t row = ReadNumber(box.Text);
+        const std::int32_t row = ReadTypedNumber(box.Text);
         EntryRow = row;
         const char* fault = nullptr;
         if (row < 1 || row > n) {

@@ -53,7 +53,7 @@ void Form1::Click(ControlName button) {
 
 void Form1::ToggleCheck() {
     if (!Check1.Enabled) return;
-    Check1.Value = Check1.Value == 1 ? 0 : 1;
+    Check1.Value = StopsAtSolutions() ? 0 : 1;
     Check1_Click();
 }
 

@@ -22,12 +22,13 @@ void Form1::CountOnCores(int workers) {
     }
 }
 
-double Form1::CountedShare() const {
-    return whole_ != nullptr ? whole_->Share() : -1.0;
+void Form1::CountOnCores(int workers, std::unique_ptr<BackgroundCount> count) {
+    workers_ = workers;
+    whole_ = workers > 0 ? std::move(count) : nullptr;
 }
 
-bool Form1::WholeCountKnown() const {
-    return whole_ != nullptr && whole_->Total().has_value();
+double Form1::CountedShare() const {
+    return whole_ != nullptr ? whole_->Share() : -1.0;
 }
 
 void Form1::NewGeneration() {
@@ -49,7 +50,7 @@ constexpr int kGiveWayMillis = 8;
 }  // namespace
 
 bool Form1::GiveWayToWorkers() {
-    if (!whole_->Counting() || Check1.Value == 1 || Paced()) return false;
+    if (!whole_->Counting() || StopsAtSolutions() || Paced()) return false;
     if (platform_.Microseconds() - sliceStart_ < kStepSliceMicros) return false;
     // A wait returns after the first events, often the repaints of the last mirror: wait again until the
     // time is up, unless a handler changed the run or the count is there.
@@ -59,7 +60,7 @@ bool Form1::GiveWayToWorkers() {
         const std::int64_t now = platform_.Microseconds();
         if (now >= until) break;
         platform_.WaitForEvents(static_cast<int>((until - now + 999) / 1000));
-        if (boardGeneration_ != generation || StopRun == 1 || BreakRequested == 1 || Check1.Value == 1 ||
+        if (boardGeneration_ != generation || StopRun == 1 || BreakRequested == 1 || StopsAtSolutions() ||
             !whole_->Counting()) {
             break;
         }
@@ -85,7 +86,7 @@ bool Form1::EndOnWholeCount(bool stopAtSolution) {
         whole_->Resume();
     }
     const std::optional<std::uint64_t> total = whole_->Total();
-    if (!total || holdWhole_) return false;
+    if (!total) return false;
     const auto count = static_cast<std::int64_t>(*total);
     // The search counts the problem's solutions in order, so count >= SolutionCount; with the box checked
     // the end is the search's next stop only when no solution is left.

@@ -18,6 +18,7 @@
 #include "count/background_count.h"
 #include "count/counting.h"
 #include "engine/board.h"
+#include "pump_watch.h"
 #include "qt/board_canvas.h"
 #include "qt/board_window.h"
 #include "qt/qt_platform.h"
@@ -37,18 +38,19 @@ double Seconds(Clock::duration d) {
 // Passes everything to the Qt platform and times the gaps between pumps that really processed events.
 class GapMeter final : public nq::Platform {
   public:
+    // Needs the application's event dispatcher.
     explicit GapMeter(nq::QtPlatform& qt) : qt_(qt) {}
     int MessageBox(const std::string& t, const std::string& title, int s) override {
         return qt_.MessageBox(t, title, s);
     }
     void PumpEvents() override {
-        const long long before = qt_.RealPumps();
+        const long long before = watch_.Passes();
         // The Qt platform looks at the clock, and so can pump, only on every kCallsPerClockRead-th call:
         // those alone are timed, which keeps the clock out of the other calls.
         const bool timed = ++calls_ % nq::QtPlatform::kCallsPerClockRead == 0;
         const Clock::time_point start = timed ? Clock::now() : Clock::time_point{};
         qt_.PumpEvents();
-        if (qt_.RealPumps() != before) {
+        if (watch_.Passes() != before) {
             Mark();
             if (timed) inPumps_ += last_ - start;
         }
@@ -79,6 +81,7 @@ class GapMeter final : public nq::Platform {
 
   private:
     nq::QtPlatform& qt_;
+    const PumpWatch watch_;
     Clock::time_point last_;
     Clock::duration maxGap_{};
     Clock::duration inPumps_{};

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "pump_watch.h"
 #include "qt/qt_platform.h"
 #include "qt/qt_view.h"
 #include "support/headless_platform.h"
@@ -104,6 +105,7 @@ int main(int argc, char* argv[]) {
     LetTheLoopWait();
     PaintCounter counter;
     view.Control(nq::ControlName::Text3)->installEventFilter(&counter);
+    const PumpWatch watch(&view);
 
     nq::testing::HeadlessPlatform headless;
     nq::Form1 headlessForm(headless);
@@ -117,12 +119,12 @@ int main(int argc, char* argv[]) {
     for (int trial = 0; trial < kTrials; ++trial) {
         headlessRuns.push_back(WriteLoop(headlessForm, headless));
         const long long paintsBefore = counter.paints;
-        const long long mirrorsBefore = qtPlatform.PumpMirrors();
-        const long long pumpsBefore = qtPlatform.RealPumps();
+        const long long mirrorsBefore = watch.Mirrors();
+        const long long pumpsBefore = watch.Passes();
         windowRuns.push_back(WriteLoop(windowForm, qtPlatform));
         repaints.push_back(counter.paints - paintsBefore);
-        mirrors += qtPlatform.PumpMirrors() - mirrorsBefore;
-        realPumps += qtPlatform.RealPumps() - pumpsBefore;
+        mirrors += watch.Mirrors() - mirrorsBefore;
+        realPumps += watch.Passes() - pumpsBefore;
         LetTheLoopWait();  // outside the measured loop
     }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/console_run.h"
+#include "support/known_counts.h"
 #include "support/oracle.h"
 #include "support/window_script.h"
 
@@ -26,29 +27,14 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-std::string QueensOf(const FixedSet& fixed) {
-    std::string s;
-    for (const FixedQueen& q : fixed)
-        s.append(s.empty() ? "" : ",")
-            .append(std::to_string(q.Column))
-            .append(":")
-            .append(std::to_string(q.Row));
-    return s;
-}
-
-// Known totals and counts up to rotation and reflection of the whole board, n = 1..14.
-constexpr std::int64_t kTotal[] = {1, 0, 0, 2, 10, 4, 40, 92, 352, 724, 2680, 14200, 73712, 365596};
-constexpr std::int64_t kUnique[] = {1, 0, 0, 1, 2, 1, 6, 12, 46, 92, 341, 1787};
-
 TEST(ConsoleCount, WholeBoardsAndUpToSymmetryMatchTheKnownSequences) {
-    for (int n = 1; n <= 14; ++n) {
+    for (const KnownCount& k : KnownCountsUpTo(14)) {
+        const int n = k.N;
         const std::string jobs = std::to_string(1 + n % 3);
-        EXPECT_EQ(Nqueens({"count", std::to_string(n), "--jobs", jobs}).Out,
-                  std::to_string(kTotal[n - 1]) + "\n")
+        EXPECT_EQ(Nqueens({"count", std::to_string(n), "--jobs", jobs}).Out, std::to_string(k.All) + "\n")
             << n;
         if (n <= 12) {
-            EXPECT_EQ(Nqueens({"count", std::to_string(n), "--unique"}).Out,
-                      std::to_string(kUnique[n - 1]) + "\n")
+            EXPECT_EQ(Nqueens({"count", std::to_string(n), "--unique"}).Out, std::to_string(k.Unique) + "\n")
                 << n;
         }
     }
@@ -66,12 +52,12 @@ TEST(ConsoleCount, FixedQueensMatchTheOracleForAnyNumberOfThreads) {
             fixed.push_back({1 + static_cast<int>(random() % n), 1 + static_cast<int>(random() % n)});
         if (!FixedSetIsConsistent(n, fixed)) continue;
         ++checked;
-        const std::string expected = std::to_string(CountSolutions(n, fixed)) + "\n";
+        const std::string expected = std::to_string(OracleSolutionCount(n, fixed)) + "\n";
         for (const char* jobs : {"1", "2", "4"}) {
             const Outcome o =
-                Nqueens({"count", std::to_string(n), "--fixed", QueensOf(fixed), "--jobs", jobs});
+                Nqueens({"count", std::to_string(n), "--fixed", QueensText(fixed), "--jobs", jobs});
             EXPECT_EQ(o.Status, 0);
-            EXPECT_EQ(o.Out, expected) << n << " " << QueensOf(fixed) << " jobs " << jobs;
+            EXPECT_EQ(o.Out, expected) << n << " " << QueensText(fixed) << " jobs " << jobs;
         }
     }
 }
@@ -107,7 +93,7 @@ TEST(ConsoleList, PrintsTheSolutionsInTheWindowsOrder) {
         std::vector<std::string> all;
         for (const Placement& p : PermutationSolutions(t.N, t.Fixed))
             all.push_back(PlacementText(p));
-        std::vector<std::string> args{"list", std::to_string(t.N), "--fixed", QueensOf(t.Fixed)};
+        std::vector<std::string> args{"list", std::to_string(t.N), "--fixed", QueensText(t.Fixed)};
         std::vector<std::string> expected = all;
         if (t.Limit != nullptr) {
             args.insert(args.end(), {"--limit", t.Limit});
@@ -115,9 +101,9 @@ TEST(ConsoleList, PrintsTheSolutionsInTheWindowsOrder) {
         }
         const Outcome list = Nqueens(args);
         EXPECT_EQ(list.Status, 0);
-        EXPECT_EQ(Lines(list.Out), expected) << t.N << " " << QueensOf(t.Fixed);
+        EXPECT_EQ(Lines(list.Out), expected) << t.N << " " << QueensText(t.Fixed);
 
-        const Outcome first = Nqueens({"first", std::to_string(t.N), "--fixed", QueensOf(t.Fixed)});
+        const Outcome first = Nqueens({"first", std::to_string(t.N), "--fixed", QueensText(t.Fixed)});
         EXPECT_EQ(first.Status, all.empty() ? 1 : 0);
         EXPECT_EQ(first.Out, all.empty() ? "" : all[0] + "\n");
     }
@@ -153,25 +139,25 @@ TEST(ConsoleSplit, SharesTheSolutionsExactly) {
         std::vector<std::string> expected;
         const int freeColumns = t.N - static_cast<int>(t.Fixed.size());
         const int depth = std::min(t.Depth, freeColumns);
-        if (depth == 0) expected.push_back(QueensOf(t.Fixed));
+        if (depth == 0) expected.push_back(QueensText(t.Fixed));
         for (const TreeNode& node : AllTreeNodes(t.N, t.Fixed)) {
             FixedSet queens;
             for (int c = 1; c <= t.N; ++c) {
                 if (node.Queens[c - 1] != 0) queens.push_back({c, node.Queens[c - 1]});
             }
             const int placed = static_cast<int>(queens.size() - t.Fixed.size());
-            if (placed == depth && depth > 0) expected.push_back(QueensOf(queens));
+            if (placed == depth && depth > 0) expected.push_back(QueensText(queens));
         }
-        const Outcome split = Nqueens(
-            {"split", std::to_string(t.N), "--depth", std::to_string(t.Depth), "--fixed", QueensOf(t.Fixed)});
+        const Outcome split = Nqueens({"split", std::to_string(t.N), "--depth", std::to_string(t.Depth),
+                                       "--fixed", QueensText(t.Fixed)});
         EXPECT_EQ(split.Status, 0);
         const std::vector<std::string> lines = Lines(split.Out);
-        EXPECT_EQ(lines, expected) << t.N << " " << QueensOf(t.Fixed) << " depth " << t.Depth;
+        EXPECT_EQ(lines, expected) << t.N << " " << QueensText(t.Fixed) << " depth " << t.Depth;
         std::int64_t sum = 0;
         for (const std::string& line : lines)
             sum += std::stoll(Nqueens({"count", std::to_string(t.N), "--fixed", line}).Out);
-        EXPECT_EQ(sum, CountSolutions(t.N, t.Fixed))
-            << t.N << " " << QueensOf(t.Fixed) << " depth " << t.Depth;
+        EXPECT_EQ(sum, OracleSolutionCount(t.N, t.Fixed))
+            << t.N << " " << QueensText(t.Fixed) << " depth " << t.Depth;
     }
 }
 

@@ -51,7 +51,7 @@ TEST(Board, RowsBeyondTheBoardAreNeverFree) {
         SetUpBoard(b, n, {});
         for (int k = 1; k < kColumnSlots; ++k)
             EXPECT_EQ(b.RowFree[k], k <= n ? 1 : 0) << "n = " << n << ", row " << k;
-        EXPECT_TRUE(b.MasksAgreeWithArrays());
+        EXPECT_TRUE(BitsAgreeWithArrays(b));
     }
 }
 
@@ -95,7 +95,7 @@ TEST(Board, ClearOccupancyLeavesIndexZero) {
     }
     for (int k = 1; k < kDiagonalSlots; ++k)
         EXPECT_EQ(b.DiagSum[k] + b.DiagDiff[k], 0) << k;
-    EXPECT_TRUE(b.MasksAgreeWithArrays());
+    EXPECT_TRUE(BitsAgreeWithArrays(b));
 }
 
 // The agreement check must see a change made to the arrays behind the search's back (not through a writer),
@@ -129,9 +129,9 @@ TEST(Board, BitsCheckNoticesArraysChangedBehindTheSearch) {
         }
         ASSERT_GE(b.SearchColumn, 4) << "the board must hold a few queens of free columns";
         ASSERT_LT(b.QueenRow[2], 10);
-        ASSERT_TRUE(b.MasksAgreeWithArrays());
+        ASSERT_TRUE(BitsAgreeWithArrays(b));
         e.Apply(b);
-        EXPECT_FALSE(b.MasksAgreeWithArrays()) << e.Name;
+        EXPECT_FALSE(BitsAgreeWithArrays(b)) << e.Name;
     }
 }
 

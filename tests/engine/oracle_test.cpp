@@ -5,35 +5,19 @@
 
 #include <random>
 
+#include "support/known_counts.h"
 #include "support/oracle.h"
 
 namespace nq::testing {
 namespace {
 
-struct PublishedCount {
-    int N;
-    std::int64_t Solutions;  // OEIS A000170
-};
-
-class OracleCount : public ::testing::TestWithParam<PublishedCount> {};
+class OracleCount : public ::testing::TestWithParam<KnownCount> {};
 
 TEST_P(OracleCount, TreeWalkMatchesPublishedCount) {
-    EXPECT_EQ(CountSolutions(GetParam().N, {}), GetParam().Solutions);
+    EXPECT_EQ(OracleSolutionCount(GetParam().N, {}), static_cast<std::int64_t>(GetParam().All));
 }
 
-INSTANTIATE_TEST_SUITE_P(NoFixedQueens, OracleCount,
-                         ::testing::ValuesIn(std::vector<PublishedCount>{{1, 1},
-                                                                         {2, 0},
-                                                                         {3, 0},
-                                                                         {4, 2},
-                                                                         {5, 10},
-                                                                         {6, 4},
-                                                                         {7, 40},
-                                                                         {8, 92},
-                                                                         {9, 352},
-                                                                         {10, 724},
-                                                                         {11, 2680},
-                                                                         {12, 14200}}),
+INSTANTIATE_TEST_SUITE_P(NoFixedQueens, OracleCount, ::testing::ValuesIn(KnownCountsUpTo(12)),
                          [](const auto& row) { return NameOfSize(row.param.N); });
 
 // The permutation walk and the tree walk share nothing but the attack test; their full-depth results must
@@ -58,7 +42,7 @@ TEST(Oracle, PermutationsAndTreeAgreeOnRandomFixedSets) {
             });
             if (static_cast<int>(fixed.size()) == n) fromTree.push_back(PlacementOf(n, fixed));
             EXPECT_EQ(fromTree, PermutationSolutions(n, fixed));
-            EXPECT_EQ(CountSolutions(n, fixed), static_cast<std::int64_t>(fromTree.size()));
+            EXPECT_EQ(OracleSolutionCount(n, fixed), static_cast<std::int64_t>(fromTree.size()));
         }
     }
 }

@@ -139,7 +139,7 @@ void ExpectWholeSearchMatchesOracle(int n, const FixedSet& fixed) {
     if (n <= 8) {
         EXPECT_EQ(run.Solutions, PermutationSolutions(n, fixed));
     } else {
-        EXPECT_EQ(static_cast<std::int64_t>(run.Solutions.size()), CountSolutions(n, fixed));
+        EXPECT_EQ(static_cast<std::int64_t>(run.Solutions.size()), OracleSolutionCount(n, fixed));
     }
 }
 
@@ -176,7 +176,7 @@ TEST_P(WholeSearch, FinishSearchFromAnyPositionLeavesTheEnd) {
             ASSERT_EQ(finished.PreviousRow, end.PreviousRow) << at;
             ASSERT_EQ(finished.CandidateRow, end.CandidateRow) << at;
             ASSERT_EQ(finished.SearchFinished, 1) << at;
-            ASSERT_TRUE(finished.MasksAgreeWithArrays()) << at;
+            ASSERT_TRUE(BitsAgreeWithArrays(finished)) << at;
         }
         if (b.SearchColumn == n + 1) b.GoOnFromSolution();
         b.SearchStep();

@@ -16,14 +16,14 @@
 
 namespace {
 
-using nq::testing::ReferenceReadNumber;
+using nq::testing::ReferenceReadTypedNumber;
 
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 
 void Require(bool ok, const char* law, const std::string& text, std::int32_t got, std::int32_t expected) {
     if (ok) return;
-    std::fprintf(stderr, "ReadNumber: %s broken for %s: got %d, expected %d\n", law,
+    std::fprintf(stderr, "ReadTypedNumber: %s broken for %s: got %d, expected %d\n", law,
                  nq::testing::detail::Quote(text).c_str(), got, expected);
     std::abort();
 }
@@ -47,9 +47,10 @@ bool LongDoubleReading(const std::string& text, std::int32_t& out) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 4096) return 0;
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const std::int32_t value = nq::ReadNumber(text);
+    const std::int32_t value = nq::ReadTypedNumber(text);
 
-    Require(value == ReferenceReadNumber(text), "exact reference", text, value, ReferenceReadNumber(text));
+    Require(value == ReferenceReadTypedNumber(text), "exact reference", text, value,
+            ReferenceReadTypedNumber(text));
     std::int32_t shortReading = 0;
     if (LongDoubleReading(text, shortReading))
         Require(value == shortReading, "long double", text, value, shortReading);
@@ -59,13 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* blank : {" ", "\t", "\n", " \t\n "}) {
         std::string spaced = text;
         spaced.insert(at, blank);
-        Require(nq::ReadNumber(spaced) == value, "blank-insensitivity", spaced, nq::ReadNumber(spaced),
-                value);
+        Require(nq::ReadTypedNumber(spaced) == value, "blank-insensitivity", spaced,
+                nq::ReadTypedNumber(spaced), value);
     }
     // Nothing after the number counts: a letter, a comma or a second point never extends it.
     for (const char* tail : {"x", ",5", "e9", "\xc3\xa9"}) {
-        Require(nq::ReadNumber(text + tail) == value, "ending", text + tail, nq::ReadNumber(text + tail),
-                value);
+        Require(nq::ReadTypedNumber(text + tail) == value, "ending", text + tail,
+                nq::ReadTypedNumber(text + tail), value);
     }
 
     std::string compact;
@@ -76,13 +77,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         !compact.empty() && ((compact[0] >= '0' && compact[0] <= '9') || compact[0] == '.');
     if (startsWithNumber) {
         // A leading zero changes nothing; a minus sign in front negates (away from the saturated ends).
-        Require(nq::ReadNumber("0" + compact) == value, "leading zero", "0" + compact,
-                nq::ReadNumber("0" + compact), value);
+        Require(nq::ReadTypedNumber("0" + compact) == value, "leading zero", "0" + compact,
+                nq::ReadTypedNumber("0" + compact), value);
         if (value != kMax) {
-            Require(nq::ReadNumber("-" + compact) == -value, "negation", "-" + compact,
-                    nq::ReadNumber("-" + compact), -value);
-            Require(nq::ReadNumber("+" + compact) == value, "plus sign", "+" + compact,
-                    nq::ReadNumber("+" + compact), value);
+            Require(nq::ReadTypedNumber("-" + compact) == -value, "negation", "-" + compact,
+                    nq::ReadTypedNumber("-" + compact), -value);
+            Require(nq::ReadTypedNumber("+" + compact) == value, "plus sign", "+" + compact,
+                    nq::ReadTypedNumber("+" + compact), value);
         }
     }
 
@@ -92,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int k = 0; k < 4; ++k)
             n = static_cast<std::int32_t>(static_cast<std::uint32_t>(n) << 8 | data[k]);
         const std::string written = std::to_string(n);
-        Require(nq::ReadNumber(written) == n, "round trip", written, nq::ReadNumber(written), n);
+        Require(nq::ReadTypedNumber(written) == n, "round trip", written, nq::ReadTypedNumber(written), n);
     }
     return 0;
 }

@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         monkey.Do(TypeAction(-1, fields[0]));
         for (std::size_t i = 1; i < fields.size(); ++i)
             monkey.Do(TypeAction(static_cast<int>(i) - 1, fields[i]));
-        if ((flags & 1) != 0 && form.Check1.Value == 1) monkey.Do(ToggleAction());
+        if ((flags & 1) != 0 && form.StopsAtSolutions()) monkey.Do(ToggleAction());
         const std::size_t boxesBefore = monkey.Platform().Shown.size();
         monkey.Do(ClickAction(1));
         if (monkey.Failed()) break;
@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if ((flags & 2) != 0 && tested && !monkey.Failed()) {
         const bool counting = (flags & 4) != 0;
         if (form.BoardSize <= (counting ? 8 : 6)) {
-            if ((form.Check1.Value == 1) == counting) monkey.Do(ToggleAction());
+            if ((form.StopsAtSolutions()) == counting) monkey.Do(ToggleAction());
             monkey.Do(ClickAction(2));
             for (int k = 0;
                  k < 100 && nq::testing::StateOf(form) == nq::testing::WindowState::StoppedAtSolution; ++k) {

@@ -9,36 +9,18 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <numeric>
 
 #include "count/counting.h"
 #include "engine/problem.h"
+#include "support/oracle.h"
 #include "window_fixture.h"
 
 namespace nq::qttest {
 namespace {
 
 using N = ControlName;
-using Placement = std::vector<int>;  // row of the queen of column 1..n, at index 0..n-1
-
-// Independent oracle: every solution on an n x n board that keeps the given fixed queens (column index ->
-// row), in lexicographic order of the rows, found by walking all permutations.
-std::vector<Placement> Solutions(int n, const std::map<int, int>& fixed = {}) {
-    Placement rows(static_cast<std::size_t>(n));
-    std::iota(rows.begin(), rows.end(), 1);
-    std::vector<Placement> found;
-    do {
-        bool ok = true;
-        for (int a = 0; a < n && ok; ++a) {
-            for (int b = a + 1; b < n && ok; ++b)
-                ok = std::abs(rows[a] - rows[b]) != b - a;
-        }
-        for (const auto& [column, row] : fixed)
-            ok = ok && rows[column] == row;
-        if (ok) found.push_back(rows);
-    } while (std::next_permutation(rows.begin(), rows.end()));
-    return found;
-}
+using testing::PermutationSolutions;
+using testing::Placement;
 
 // True when the display row shows queens, left-aligned as the search places them, that do not attack each
 // other.
@@ -289,7 +271,7 @@ class WindowInputTest : public QObject {
     }
     void searchCycle() {
         QFETCH(int, n);
-        const std::vector<Placement> solutions = Solutions(n);
+        const std::vector<Placement> solutions = PermutationSolutions(n, {});
         Window w;
         BoxAnswerer answerer;
         TypeInto(w.Box(N::Text1), QString::number(n));
@@ -378,9 +360,12 @@ class WindowInputTest : public QObject {
         QFETCH(int, n);
         QFETCH(QList<int>, fixed);
         std::map<int, int> queens;
-        for (qsizetype i = 0; i + 1 < fixed.size(); i += 2)
+        testing::FixedSet fixedSet;
+        for (qsizetype i = 0; i + 1 < fixed.size(); i += 2) {
             queens[fixed[i]] = fixed[i + 1];
-        const std::vector<Placement> solutions = Solutions(n, queens);
+            fixedSet.push_back({fixed[i] + 1, fixed[i + 1]});
+        }
+        const std::vector<Placement> solutions = PermutationSolutions(n, fixedSet);
         QVERIFY(!solutions.empty());
         Window w;
         BoxAnswerer answerer({QMessageBox::Yes});

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the counting methods are held against: the published counts of whole boards, n = 1..16 (OEIS
-// A000170, and A002562 up to rotation and reflection), and the count of a constellation plan as the sum of
-// its units.
+// What the counts are held against: the published counts of whole boards, n = 1..20 (OEIS A000170, and
+// A002562 up to rotation and reflection), the one table of them for the tests and the benchmarks; and the
+// count of a constellation plan as the sum of its units.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "engine/constellations.h"
@@ -34,7 +35,16 @@ inline constexpr KnownCount kKnownCounts[] = {{1, 1, 1},
                                               {13, 73712, 9233},
                                               {14, 365596, 45752},
                                               {15, 2279184, 285053},
-                                              {16, 14772512, 1846955}};
+                                              {16, 14772512, 1846955},
+                                              {17, 95815104, 11977939},
+                                              {18, 666090624, 83263591},
+                                              {19, 4968057848, 621012754},
+                                              {20, 39029188884, 4878666808}};
+
+// The rows of the boards 1..n (n at most 20), for checks that would take too long on the bigger ones.
+inline std::span<const KnownCount> KnownCountsUpTo(int n) {
+    return std::span<const KnownCount>(kKnownCounts).first(static_cast<std::size_t>(n));
+}
 
 // The constellation plan's count of n and the fixed queens, unit by unit, with no stop.
 inline std::uint64_t SumOfUnits(int n, const std::vector<Queen>& fixed, bool unique) {

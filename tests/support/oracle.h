@@ -142,7 +142,7 @@ inline std::vector<TreeNode> AllTreeNodes(int n, const FixedSet& fixed) {
 }
 
 // Number of solutions keeping the fixed queens, by the same tree walk (for n too large for permutations).
-inline std::int64_t CountSolutions(int n, const FixedSet& fixed) {
+inline std::int64_t OracleSolutionCount(int n, const FixedSet& fixed) {
     std::int64_t count = 0;
     if (static_cast<int>(fixed.size()) == n) return IsSolution(n, PlacementOf(n, fixed)) ? 1 : 0;
     PartialPlacementTree(n, fixed).Walk([&](const Placement&, int next) {

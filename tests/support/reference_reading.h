@@ -48,7 +48,7 @@ inline DecimalPrefix ScanDecimalPrefix(std::string_view text) {
 // The reading of a typed number by exact arithmetic: the fraction F / 10^k is compared with one half as 2F
 // against 10^k (F kept to 17 digits plus one sticky digit for anything non-zero beyond), ties to the even
 // whole number; the result is clamped to the 32-bit range.
-inline std::int32_t ReferenceReadNumber(std::string_view text) {
+inline std::int32_t ReferenceReadTypedNumber(std::string_view text) {
     const DecimalPrefix p = ScanDecimalPrefix(text);
     constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();

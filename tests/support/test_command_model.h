@@ -41,7 +41,7 @@ inline TestPrediction PredictTest(const std::string& nText,
                                   const std::array<std::string, kBoxesPerRow>& entries) {
     TestPrediction p;
     p.EntriesAfter = entries;
-    const std::int32_t n = ReferenceReadNumber(nText);
+    const std::int32_t n = ReferenceReadTypedNumber(nText);
     if (n < 1 || n > kMaxN) return p;
     p.NAccepted = true;
     p.N = n;
@@ -51,7 +51,7 @@ inline TestPrediction PredictTest(const std::string& nText,
     for (int c = 1; c <= n; ++c) {
         const std::string& text = p.EntriesAfter[c - 1];
         if (text.empty()) continue;
-        const std::int32_t r = ReferenceReadNumber(text);
+        const std::int32_t r = ReferenceReadTypedNumber(text);
         const char* fault = nullptr;
         if (r < 1 || r > n) {
             fault = "incorrect input, column ";

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/problem.h"
 #include "support/scripted_platform.h"
 #include "window/form1.h"
 
@@ -19,6 +20,14 @@ namespace nq::testing {
 
 // Entry texts by board column (1..32), e.g. {{3, "5"}, {6, "1"}}.
 using EntryTexts = std::map<int, std::string>;
+
+// The entry texts that fix these queens: each queen's row typed under its column.
+inline EntryTexts EntriesOf(const std::vector<Queen>& fixed) {
+    EntryTexts entries;
+    for (const Queen& q : fixed)
+        entries[q.Column] = std::to_string(q.Row);
+    return entries;
+}
 
 // Rows of columns 1..32 as text: the row numbers separated by one blank, an empty column as ".", trailing
 // empty columns left off ("2 4 1 3"; "1 3 . 2"; "" when every box is empty).
@@ -87,7 +96,7 @@ class WindowScript {
     void Toggle() { form.ToggleCheck(); }
     // Clears or checks "stop at next solution" (value 1 checked) by toggling it when it differs.
     void SetStopAtSolution(bool checked) {
-        if ((form.Check1.Value == 1) != checked) Toggle();
+        if (form.StopsAtSolutions() != checked) Toggle();
     }
 
     // ---- Script of the platform.

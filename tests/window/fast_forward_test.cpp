@@ -10,12 +10,15 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "count/background_count.h"
 #include "support/oracle.h"
 #include "support/search_driver.h"
 #include "support/window_script.h"
@@ -23,6 +26,7 @@
 namespace nq {
 namespace {
 
+using testing::EntriesOf;
 using testing::FixedSet;
 using testing::Placement;
 using testing::WindowScript;
@@ -81,6 +85,18 @@ class OneCoreStates {
     FixedSet fixed_;
     std::vector<bool> isFixed_;
     std::vector<Placement> solutions_;
+};
+
+// The whole count with its total held back from the window while Held (the workers go on), so that a test
+// chooses the pass at which it ends the search.
+class HeldCount final : public BackgroundCount {
+  public:
+    bool Held = false;
+    std::optional<std::uint64_t> Total() const override {
+        return Held ? std::nullopt : BackgroundCount::Total();
+    }
+    // The workers' total is there, held or not.
+    bool Known() const { return BackgroundCount::Total().has_value(); }
 };
 
 enum class Act { RunThrough, Breaks, CheckTheBox, Reset };
@@ -145,13 +161,6 @@ std::vector<Row> Rows() {
     return rows;
 }
 
-testing::EntryTexts EntriesOf(const FixedSet& fixed) {
-    testing::EntryTexts entries;
-    for (const testing::FixedQueen& q : fixed)
-        entries[q.Column] = std::to_string(q.Row);
-    return entries;
-}
-
 // What a finished or idle window shows, and the cursor and working rows its search left, for comparing two
 // runs.
 std::string EndState(const WindowScript& w) {
@@ -175,7 +184,9 @@ TEST_P(CountOnCores, EveryStopShowsAStateOfTheOneCoreSearch) {
     one.Start();
 
     WindowScript w;
-    w.form.CountOnCores(2);
+    auto held = std::make_unique<HeldCount>();
+    HeldCount& count = *held;
+    w.form.CountOnCores(2, std::move(held));
     std::vector<std::string> faults;
     auto check = [&](const char* where) {
         const std::string fault = states.Fault(w.form);
@@ -186,14 +197,14 @@ TEST_P(CountOnCores, EveryStopShowsAStateOfTheOneCoreSearch) {
     // next pass, unless the box is checked with solutions left.
     long long countedAt = -1;  // the pump that let the whole count through
     const auto letCountThrough = [&] {
-        w.form.HoldWholeCount(false);
+        count.Held = false;
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!w.form.WholeCountKnown() && std::chrono::steady_clock::now() < until)
+        while (!count.Known() && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
-        ASSERT_TRUE(w.form.WholeCountKnown());
+        ASSERT_TRUE(count.Known());
         countedAt = w.platform.Pumps;
     };
-    if (row.CountAt != 0) w.form.HoldWholeCount(true);
+    count.Held = row.CountAt != 0;
     w.platform.EveryPump = [&] {
         if (w.form.Text2.Text != kStateTestInput) check("pump");
         if (row.CountAt == kOnPlacement && countedAt < 0 && w.form.SearchColumn == row.N + 1)

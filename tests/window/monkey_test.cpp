@@ -183,8 +183,8 @@ TEST(ReferenceReading, AgreesWithTheWorkedExamplesAndTheProgram) {
                                           {"2.50000000000000000000000000", 2},
                                           {"3.49999999999999999999999999", 3}};
     for (const ReadingRow& row : rows) {
-        EXPECT_EQ(ReferenceReadNumber(row.Text), row.Value) << detail::Quote(row.Text);
-        EXPECT_EQ(ReadNumber(row.Text), row.Value) << detail::Quote(row.Text);
+        EXPECT_EQ(ReferenceReadTypedNumber(row.Text), row.Value) << detail::Quote(row.Text);
+        EXPECT_EQ(ReadTypedNumber(row.Text), row.Value) << detail::Quote(row.Text);
     }
 }
 

@@ -15,7 +15,7 @@
 namespace nq {
 namespace {
 
-using testing::ReferenceReadNumber;
+using testing::ReferenceReadTypedNumber;
 
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
@@ -110,19 +110,19 @@ const std::vector<Reading>& Readings() {
     return rows;
 }
 
-TEST(ReadNumber, TableAgreesWithReference) {
+TEST(ReadTypedNumber, TableAgreesWithReference) {
     for (const Reading& row : Readings()) {
-        EXPECT_EQ(ReferenceReadNumber(row.Text), row.Value) << "reference, text [" << row.Text << "]";
+        EXPECT_EQ(ReferenceReadTypedNumber(row.Text), row.Value) << "reference, text [" << row.Text << "]";
     }
 }
 
-TEST(ReadNumber, ReadsTheTable) {
+TEST(ReadTypedNumber, ReadsTheTable) {
     for (const Reading& row : Readings())
-        EXPECT_EQ(ReadNumber(row.Text), row.Value) << "text [" << row.Text << "]";
+        EXPECT_EQ(ReadTypedNumber(row.Text), row.Value) << "text [" << row.Text << "]";
 }
 
 // Random texts over an alphabet that makes numbers, near-numbers and the characters that end them likely.
-TEST(ReadNumber, RandomTextsReadAsTheReference) {
+TEST(ReadTypedNumber, RandomTextsReadAsTheReference) {
     const std::string alphabet = "0123456789012345678905555.... \t\n+-,eEa\r9999";
     std::mt19937 rng(20240611);
     std::uniform_int_distribution<std::size_t> length(0, 24);
@@ -132,7 +132,7 @@ TEST(ReadNumber, RandomTextsReadAsTheReference) {
         const std::size_t len = length(rng);
         for (std::size_t k = 0; k < len; ++k)
             text += alphabet[pick(rng)];
-        ASSERT_EQ(ReadNumber(text), ReferenceReadNumber(text)) << "text [" << text << "]";
+        ASSERT_EQ(ReadTypedNumber(text), ReferenceReadTypedNumber(text)) << "text [" << text << "]";
     }
 }
 

@@ -18,18 +18,12 @@
 namespace nq {
 namespace {
 
+using testing::EntriesOf;
 using testing::EntryTexts;
 using testing::FixedSet;
 using testing::Placement;
 using testing::RowText;
 using testing::WindowScript;
-
-EntryTexts EntriesOf(const FixedSet& fixed) {
-    EntryTexts entries;
-    for (const testing::FixedQueen& q : fixed)
-        entries[q.Column] = std::to_string(q.Row);
-    return entries;
-}
 
 std::vector<Placement> SolutionsAmong(const std::vector<testing::TreeNode>& nodes, int n) {
     std::vector<Placement> out;
@@ -110,7 +104,7 @@ TEST_P(PumpCadence, PumpComesAfterEveryHundredPassesOfARun) {
     w.Start();
     for (int guard = 0; w.form.Text2.Text == "solution found" && guard < 100000; ++guard)
         w.Next();
-    EXPECT_EQ(w.form.Text2.Text, "computation finished");
+    EXPECT_EQ(w.form.Text2.Text, kStateFinished);
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(w.platform.Pumps, static_cast<long long>(expected.size()));
 }
@@ -143,7 +137,7 @@ TEST(PumpCadenceRunThroughFigures, SameAsStoppingWhereNoSolutionIntervenes) {
         w.Test(std::to_string(row.N), EntriesOf(row.Fixed));
         w.SetStopAtSolution(false);
         w.Start();
-        EXPECT_EQ(w.form.Text2.Text, "computation finished");
+        EXPECT_EQ(w.form.Text2.Text, kStateFinished);
         ASSERT_EQ(w.platform.Pumps, row.Pumps);
         const std::vector<testing::TreeNode> nodes = testing::AllTreeNodes(row.N, row.Fixed);
         for (std::size_t j = 1; j <= seen.size(); ++j)
@@ -201,7 +195,7 @@ TEST_P(PumpCadenceRunThrough, PumpComesAfterEveryHundredPasses) {
     w.Test(std::to_string(n), EntriesOf(fixed));
     w.SetStopAtSolution(false);
     w.Start();
-    EXPECT_EQ(w.form.Text2.Text, "computation finished");
+    EXPECT_EQ(w.form.Text2.Text, kStateFinished);
     EXPECT_EQ(seen, expected);
 }
 
@@ -318,17 +312,17 @@ const std::vector<PumpActionRow>& PumpActionRows() {
         {"check_before_any_solution_enables_nothing", false, 0, {{1, "t"}}, "0", "solution found"},
         {"check_after_a_solution_enables_next", false, 0, {{5, "t"}}, "1", "solution found"},
         {"check_twice_in_a_next_run", true, 64, {{1, "tt"}}, "1", "solution found"},
-        {"clear_in_a_next_run_enables_nothing", true, 64, {{1, "t"}}, "0", "computation finished"},
+        {"clear_in_a_next_run_enables_nothing", true, 64, {{1, "t"}}, "0", kStateFinished},
         {"check_after_break_enables_nothing", false, 0, {{5, "bt"}}, "0", "computation interrupted"},
         {"toggle_after_break_in_a_next_run", true, 64, {{2, "btt"}}, "0", "computation interrupted"},
         {"break_in_a_next_run", true, 64, {{2, "b"}}, "0", "computation interrupted"},
         {"next_while_running_stops_at_the_next_solution", false, 0, {{5, "tn"}}, "0", "solution found"},
-        {"next_while_running_then_box_cleared", false, 0, {{5, "tnt"}}, "0", "computation finished"},
+        {"next_while_running_then_box_cleared", false, 0, {{5, "tnt"}}, "0", kStateFinished},
         {"next_pressed_twice_while_running", false, 0, {{5, "tnn"}}, "0", "solution found"},
         {"break_and_continue_in_one_pump_stopping", true, 0, {{1, "bs"}}, "1", "solution found"},
-        {"break_and_continue_in_one_pump_through", false, 0, {{3, "bs"}}, "0", "computation finished"},
+        {"break_and_continue_in_one_pump_through", false, 0, {{3, "bs"}}, "0", kStateFinished},
         {"break_and_continue_in_a_next_run", true, 64, {{2, "bs"}}, "1", "solution found"},
-        {"break_and_continue_nested_twice", false, 0, {{3, "bs"}, {7, "bs"}}, "00", "computation finished"},
+        {"break_and_continue_nested_twice", false, 0, {{3, "bs"}, {7, "bs"}}, "00", kStateFinished},
         {"next_while_running_in_a_nested_run", false, 0, {{3, "bs"}, {6, "tn"}}, "10", "solution found"},
         {"break_twice_in_one_pump", false, 0, {{4, "bb"}}, "0", "computation interrupted"},
     };
@@ -339,7 +333,7 @@ const std::vector<PumpActionRow>& PumpActionRows() {
 // every break), checking that each stop shows the solution its number names, the numbers going up by one.
 void FollowToTheEnd(WindowScript& w, const std::vector<Placement>& solutions) {
     std::size_t last = 0;
-    for (int guard = 0; guard < 5000 && w.form.Text2.Text != "computation finished"; ++guard) {
+    for (int guard = 0; guard < 5000 && w.form.Text2.Text != kStateFinished; ++guard) {
         if (w.form.Text2.Text == "computation interrupted") {
             w.Start();
             continue;
@@ -356,7 +350,7 @@ void FollowToTheEnd(WindowScript& w, const std::vector<Placement>& solutions) {
         last = k;
         w.Next();
     }
-    EXPECT_EQ(w.form.Text2.Text, "computation finished");
+    EXPECT_EQ(w.form.Text2.Text, kStateFinished);
     EXPECT_EQ(w.form.Text3.Text, std::to_string(solutions.size()));
 }
 
@@ -430,7 +424,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, PumpActions, ::testing::ValuesIn(PumpActionRows()
 TEST(RunLoopCount, ShowsNumbersBeyondThirtyTwoBits) {
     const std::vector<std::int64_t> raises = {std::int64_t{1} << 31, (std::int64_t{1} << 32) - 3,
                                               3 * (std::int64_t{1} << 31), 1'000'000'000'000};
-    const std::int64_t total = testing::CountSolutions(8, {});
+    const std::int64_t total = testing::OracleSolutionCount(8, {});
     for (std::int64_t raise : raises) {
         SCOPED_TRACE("raised by " + std::to_string(raise));
         WindowScript w;
@@ -447,7 +441,7 @@ TEST(RunLoopCount, ShowsNumbersBeyondThirtyTwoBits) {
         EXPECT_EQ(w.form.Text2.Text, "computation interrupted");
         EXPECT_EQ(w.form.Text3.Text, std::to_string(before + raise));
         w.Start();
-        EXPECT_EQ(w.form.Text2.Text, "computation finished");
+        EXPECT_EQ(w.form.Text2.Text, kStateFinished);
         EXPECT_EQ(w.form.Text3.Text, std::to_string(total + raise));
     }
 }

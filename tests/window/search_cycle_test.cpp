@@ -15,6 +15,7 @@
 namespace nq {
 namespace {
 
+using testing::EntriesOf;
 using testing::EntryTexts;
 using testing::FixedSet;
 using testing::Placement;
@@ -35,13 +36,6 @@ std::vector<Placement> OracleSolutions(int n, const FixedSet& fixed) {
         if (node.NextColumn == n + 1) out.push_back(node.Queens);
     }
     return out;
-}
-
-EntryTexts EntriesOf(const FixedSet& fixed) {
-    EntryTexts entries;
-    for (const testing::FixedQueen& q : fixed)
-        entries[q.Column] = std::to_string(q.Row);
-    return entries;
 }
 
 struct BoardRow {
@@ -115,7 +109,7 @@ TEST_P(SearchCycle, StopsAtEverySolution) {
         w.Next();
     }
     EXPECT_EQ(shown, solutions.size());
-    EXPECT_EQ(w.form.Text2.Text, "computation finished");
+    EXPECT_EQ(w.form.Text2.Text, kStateFinished);
     EXPECT_EQ(w.form.Text3.Text, solutions.empty() ? "" : std::to_string(solutions.size()));
     EXPECT_EQ(w.DisplayRow(), "");
     EXPECT_EQ(w.EntryRow(), solutions.empty() ? fixedRow : RowText(solutions.back()));
@@ -134,7 +128,7 @@ TEST_P(SearchCycle, StopsAtEverySolution) {
     w.Start();
     w.Next();
     w.Test();
-    EXPECT_EQ(w.form.Text2.Text, "computation finished");
+    EXPECT_EQ(w.form.Text2.Text, kStateFinished);
     EXPECT_TRUE(w.platform.Shown.empty());
 }
 
@@ -147,7 +141,7 @@ TEST_P(SearchCycle, RunsThroughCounting) {
     w.Test(std::to_string(n), EntriesOf(fixed));
     w.SetStopAtSolution(false);
     w.Start();
-    EXPECT_EQ(w.form.Text2.Text, "computation finished");
+    EXPECT_EQ(w.form.Text2.Text, kStateFinished);
     EXPECT_EQ(w.form.Text3.Text, count == 0 ? "" : std::to_string(count));
     EXPECT_EQ(w.DisplayRow(), "");
     EXPECT_EQ(w.Controls(), testing::kControlsFinished);
@@ -214,7 +208,7 @@ TEST(SearchFigures, WindowShowsThem) {
         // "next solution" when it is the second.
         w.SetStopAtSolution(false);
         w.Next();
-        EXPECT_EQ(w.form.Text2.Text, "computation finished");
+        EXPECT_EQ(w.form.Text2.Text, kStateFinished);
         EXPECT_EQ(w.form.Text3.Text, std::to_string(f.Count));
     }
 }
@@ -229,9 +223,9 @@ TEST(SearchCycleScript, FourQueens) {
         {"test", "start computation", "", "", "", testing::kControlsTested},
         {"start", "solution found", "1", "2 4 1 3", "", testing::kControlsAtSolution},
         {"next", "solution found", "2", "3 1 4 2", "2 4 1 3", testing::kControlsAtSolution},
-        {"next", "computation finished", "2", "", "3 1 4 2", testing::kControlsFinished},
-        {"start", "computation finished", "2", "", "3 1 4 2", testing::kControlsFinished},
-        {"toggle", "computation finished", "2", "", "3 1 4 2", testing::kControlsFinished},
+        {"next", kStateFinished, "2", "", "3 1 4 2", testing::kControlsFinished},
+        {"start", kStateFinished, "2", "", "3 1 4 2", testing::kControlsFinished},
+        {"toggle", kStateFinished, "2", "", "3 1 4 2", testing::kControlsFinished},
     };
     const std::vector<Placement> solutions = OracleSolutions(4, {});
     ASSERT_EQ(solutions.size(), 2u);
@@ -372,7 +366,7 @@ TEST(SearchCycleStop, ClearingTheBoxAtAStopRunsToTheEnd) {
         w.SetStopAtSolution(false);
         EXPECT_EQ(w.Controls(), "test:0 start:0 break:0 next:1 check:1/0 locked:1");
         w.Next();
-        EXPECT_EQ(w.form.Text2.Text, "computation finished");
+        EXPECT_EQ(w.form.Text2.Text, kStateFinished);
         EXPECT_EQ(w.form.Text3.Text, std::to_string(solutions.size()));
         EXPECT_EQ(w.EntryRow(), RowText(solutions[row.StopAt - 1]));
         EXPECT_EQ(w.DisplayRow(), "");

@@ -45,7 +45,7 @@ struct Window {
         form.Click(ControlName::Command1);
     }
     void SetStopAtSolution(bool checked) {
-        if ((form.Check1.Value == 1) != checked) form.ToggleCheck();
+        if (form.StopsAtSolutions() != checked) form.ToggleCheck();
     }
     void Click(ControlName button) { form.Click(button); }
     void Answer(int answer) { platform.Answers.push_back(answer); }
@@ -225,7 +225,7 @@ TEST_P(InState, ResetAnsweredYesGivesTheIdleState) {
     w.SetStopAtSolution(false);
     w.Click(ControlName::Command2);
     EXPECT_EQ(w.form.Text2.Text, kStateFinished);
-    EXPECT_EQ(w.form.SolutionCount, CountSolutions(6, {{2, 4}}));
+    EXPECT_EQ(w.form.SolutionCount, OracleSolutionCount(6, {{2, 4}}));
 }
 
 // "reset", "quit", the close box (reason 0) and the program's own close (reason 1), answered No: every
@@ -496,7 +496,7 @@ TEST_P(ResetThenTestInOnePump, TheOldRunLeavesTheNewBoardAlone) {
         EXPECT_EQ(w.form.Text3.Text, "1");
     } else {
         EXPECT_EQ(w.form.Text2.Text, kStateFinished);
-        EXPECT_EQ(w.form.SolutionCount, CountSolutions(n, row.NewFixed));
+        EXPECT_EQ(w.form.SolutionCount, OracleSolutionCount(n, row.NewFixed));
     }
 }
 

@@ -37,10 +37,7 @@ struct Watched {
         w.form.SetPacer(&pacer);
         pacer.SetShown(true);
         pacer.SetSpeed(speed);
-        testing::EntryTexts entries;
-        for (const testing::FixedQueen& q : fixed)
-            entries[q.Column] = std::to_string(q.Row);
-        w.Test(std::to_string(n), entries);
+        w.Test(std::to_string(n), testing::EntriesOf(fixed));
         w.platform.Shows = [this] {
             const BoardPicture& p = board.Take(w.form, 0.0, pacer.FrameFor(w.form));
             const char mark = p.Step == StepKind::Placed ? '+' : p.Step == StepKind::Moved ? '~' : '?';
@@ -98,7 +95,7 @@ TEST_P(WatchedRun, DrawsEveryNodeOnceInOrderOnTime) {
     const std::vector<std::string> expected = ExpectedDrawing(row.N, row.Fixed);
     EXPECT_EQ(watched.drawn, expected);
     EXPECT_EQ(watched.w.form.Text2.Text, kStateFinished);
-    EXPECT_EQ(watched.w.form.SolutionCount, testing::CountSolutions(row.N, row.Fixed));
+    EXPECT_EQ(watched.w.form.SolutionCount, testing::OracleSolutionCount(row.N, row.Fixed));
     // One step's time for each node drawn, to within the rounding of one wait to whole milliseconds.
     const std::int64_t planned = static_cast<std::int64_t>(expected.size()) * (kSecond / row.Speed);
     EXPECT_NEAR(static_cast<double>(watched.w.platform.Clock), static_cast<double>(planned), 1000.0);
@@ -172,7 +169,7 @@ TEST_P(StepFrom, MakesOnePassThroughTheHandlers) {
         case Reach::AtSolution: w.Start(); break;
         case Reach::AtLastSolution:
             w.Start();
-            while (w.form.SolutionCount < testing::CountSolutions(row.N, row.Fixed))
+            while (w.form.SolutionCount < testing::OracleSolutionCount(row.N, row.Fixed))
                 w.Next();
             break;
     }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support/board_invariants.h"
 #include "support/oracle.h"
 #include "support/test_command_model.h"
 #include "support/window_script.h"
@@ -250,7 +251,7 @@ TEST_P(TestCommand, ReportsAndLeavesTheWindowAsExpected) {
 
     // The board holds exactly the accepted queens, rows 1..n free but theirs.
     const testing::TestPrediction model = ModelTest(row.N, row.Entries);
-    const int n = ReadNumber(row.N);
+    const int n = ReadTypedNumber(row.N);
     EXPECT_EQ(w.form.BoardSize, n);
     std::vector<int> queenRow(35, 0);
     for (const FixedQueen& q : model.Accepted)
@@ -264,9 +265,9 @@ TEST_P(TestCommand, ReportsAndLeavesTheWindowAsExpected) {
         EXPECT_EQ(w.form.RowFree[k], k <= n && !taken ? 1 : 0) << "row " << k;
     }
     if (!success) {
-        EXPECT_EQ(w.form.EntryRow, ReadNumber(row.Entries.at(row.StopColumn)));
+        EXPECT_EQ(w.form.EntryRow, ReadTypedNumber(row.Entries.at(row.StopColumn)));
     }
-    EXPECT_TRUE(w.form.MasksAgreeWithArrays());
+    EXPECT_TRUE(testing::BitsAgreeWithArrays(w.form));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, TestCommand, ::testing::ValuesIn(TestRows()),
@@ -285,7 +286,7 @@ TEST(TestCommandN, OddTextsAreReadAsTheRightN) {
                                     {"1\t2\n", 12}, {"+5", 5},    {"4.5", 4}, {"5.5", 6},   {"1e3", 1}};
     for (const NRow& row : rows) {
         SCOPED_TRACE("n text [" + row.Text + "]");
-        ASSERT_EQ(ReadNumber(row.Text), row.N);
+        ASSERT_EQ(ReadTypedNumber(row.Text), row.N);
         WindowScript w;
         // An entry in the last column is kept, one just beyond is erased: the window's n, seen from outside.
         w.TypeEntry(row.N, "   ");  // blank-looking, emptied by any accepted test
@@ -335,7 +336,7 @@ TEST(TestCommandColour, EachTestRepaintsTheEntryRow) {
 // start then searches that board.
 TEST(TestCommandN, RejectedNKeepsTheAcceptedTest) {
     const FixedSet fixed = {{2, 4}};
-    const std::int64_t solutions = testing::CountSolutions(6, fixed);
+    const std::int64_t solutions = testing::OracleSolutionCount(6, fixed);
     for (const char* rejected : {"", "abc", "0", "33", "32.6", "0.5", "-1", "99999999999999999999"}) {
         SCOPED_TRACE(std::string("rejected n [") + rejected + "]");
         WindowScript w;
@@ -360,7 +361,7 @@ TEST(TestCommandN, RejectedNKeepsTheAcceptedTest) {
         w.Start();
         EXPECT_EQ(w.form.Text1.Text, "6");
         EXPECT_EQ(w.EntryRow(), ". 4");
-        EXPECT_EQ(w.form.Text2.Text, "computation finished");
+        EXPECT_EQ(w.form.Text2.Text, kStateFinished);
         EXPECT_EQ(w.form.Text3.Text, solutions > 0 ? std::to_string(solutions) : "");
     }
 }
@@ -402,7 +403,7 @@ TEST(TestCommandRandom, AgreesWithModel) {
             ASSERT_EQ(w.form.QueenRow[q.Column], q.Row) << label;
         }
         ASSERT_EQ(w.RedColumns(), red) << label;
-        ASSERT_TRUE(w.form.MasksAgreeWithArrays()) << label;
+        ASSERT_TRUE(testing::BitsAgreeWithArrays(w.form)) << label;
     }
 }
 
