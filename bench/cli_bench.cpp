@@ -210,9 +210,11 @@ int main(int argc, char** argv) {
         }
         const nq::WorkUnits plan = nq::MakeWorkUnits(n, {}, false);
         std::uint64_t nodes = 0, counted = 0;
+        nq::StopPoll none;
         for (std::size_t i = 0; i < plan.Size(); ++i)
             counted += plan.Share(
-                i, nq::CountCompletionsNodes(nq::MakeLayout({.N = n, .Fixed = plan.PlacedQueens(i)}), nodes));
+                i, nq::CountCompletionsNodes(nq::MakeLayout({.N = n, .Fixed = plan.PlacedQueens(i)}), nodes),
+                none);
         ok = counted == solutions && ok;
         std::printf("cli_nodes n=%d nodes_per_solution=%.2f ns_per_node=%.2f kernel=%s\n", n,
                     static_cast<double>(nodes) / static_cast<double>(solutions),

@@ -331,7 +331,8 @@ CommandLineOutcome RunCommandLine(int argc, const char* const* argv, std::FILE* 
             options.Part = static_cast<int>(part);
             options.Parts = static_cast<int>(parts);
         }
-        if (const MethodChoice choice = ChooseMethod(p, args.Unique, options, PhysicalMemoryBytes());
+        if (const MethodChoice choice =
+                ChooseMethod(p, args.Unique, options, static_cast<int>(jobs), MachineMemory());
             !choice.Refusal.empty())
             return {.ExitStatus = UsageError(err, choice.Refusal)};
         return {.ExitStatus =

@@ -12,7 +12,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -69,11 +71,11 @@ std::string SolutionLine(const Board& b) {
 
 // The progress line on a terminal's standard error: from the second second on, at most ten times a second,
 // cut to the terminal's width (read again at every update, so a resized terminal is followed) and erased
-// when the count ends. The share and the time left weight the tasks by the estimate of their sizes.
+// when it ends. text(elapsed, width) gives the line.
 class ProgressLine {
   public:
-    ProgressLine(std::FILE* err, const TaskLedger& ledger)
-        : err_(err), ledger_(ledger), estimate_(ledger.Size()) {
+    using Text = std::function<std::string(double elapsed, int width)>;
+    ProgressLine(std::FILE* err, Text text) : err_(err), text_(std::move(text)) {
         if (isatty(fileno(err)) == 1) thread_ = std::thread([this] { Run(); });
     }
     ~ProgressLine() {
@@ -94,9 +96,8 @@ class ProgressLine {
             const double elapsed =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             if (elapsed < 1.0) continue;
-            estimate_.Update(ledger_);
             std::fputs("\r", err_);
-            std::fputs(ProgressText(estimate_, ledger_, elapsed, TerminalWidth()).c_str(), err_);
+            std::fputs(text_(elapsed, TerminalWidth()).c_str(), err_);
             std::fputs("\033[K", err_);
             std::fflush(err_);
             shown = true;
@@ -114,8 +115,7 @@ class ProgressLine {
     }
 
     std::FILE* err_;
-    const TaskLedger& ledger_;
-    WorkEstimate estimate_;
+    Text text_;
     std::mutex mutex_;
     std::condition_variable wake_;
     bool done_ = false;
@@ -150,6 +150,103 @@ const char* StopWord(int signal) {
     if (signal == SIGTERM) return "terminated";
     if (signal == SIGHUP) return "hung up";
     return "interrupted";
+}
+
+// What a count prints once its plan is made, or when stopped before; the interrupt guard is the caller's.
+int Interrupted(int signal) {
+    return 128 + (signal != 0 ? signal : SIGINT);
+}
+
+int PrintTotal(std::uint64_t total, std::FILE* out, std::FILE* err) {
+    Output output(out);
+    output.Write(std::to_string(total) + "\n");
+    return output.Finish(err);
+}
+
+int CountWithGuard(const Problem& p, bool unique, int jobs, const std::string& savePath,
+                   const PlanOptions& options, std::FILE* out, std::FILE* err) {
+    CountPlanMaker maker(p, unique, options, jobs);
+    // A save file is refused, or its finished count printed, before any work.
+    SaveSession session;
+    if (!savePath.empty()) {
+        if (const std::string refusal = session.Open(savePath, ProblemLine(p, unique), maker.Version());
+            !refusal.empty()) {
+            std::fprintf(err, "nqueens: %s\n", refusal.c_str());
+            return 2;
+        }
+        if (const std::optional<std::uint64_t> sum = session.FinishedSum()) {
+            if (const std::optional<std::uint64_t> total = maker.TotalOf(*sum, &gInterrupted))
+                return PrintTotal(*total, out, err);
+            std::fprintf(err, "nqueens: %s: the count is complete in %s; run the same command to print it\n",
+                         StopWord(gSignal.load()), savePath.c_str());
+            return Interrupted(gSignal.load());
+        }
+    }
+    bool made = false;
+    try {
+        ProgressLine line(err, [&maker](double elapsed, int width) {
+            char share[32];
+            std::snprintf(share, sizeof share, "%.0f%%", 100.0 * maker.Share());
+            const std::string text =
+                "preparing the count: " + std::string(share) + ", " + FormatDuration(elapsed, 0) + " elapsed";
+            return CutToWidth(text, width);
+        });
+        made = maker.Make(&gInterrupted);
+    } catch (const std::runtime_error& e) {
+        std::fprintf(err, "nqueens: %s\n", e.what());
+        return 2;
+    }
+    if (!made) {
+        const std::string keeps = savePath.empty() ? "" : "; " + savePath + " keeps what it held";
+        std::fprintf(
+            err,
+            "nqueens: %s while the count was being prepared (%.0f%% of that done); nothing counted yet%s\n",
+            StopWord(gSignal.load()), 100.0 * maker.Share(), keeps.c_str());
+        return Interrupted(gSignal.load());
+    }
+    const std::unique_ptr<CountPlan> plan = maker.Take();
+    TaskLedger ledger(plan->Size());
+    CountResult result;
+    SavedCountOutcome saved;
+    int signal = 0;
+    {
+        WorkEstimate estimate(ledger.Size());
+        ProgressLine line(err, [&](double elapsed, int width) {
+            estimate.Update(ledger);
+            return ProgressText(estimate, ledger, elapsed, width);
+        });
+        const TaskRun run{.Jobs = jobs, .Stop = &gInterrupted};
+        if (savePath.empty()) {
+            result = CountTasks(*plan, ledger, run);
+        } else {
+            saved = session.Count(*plan, ledger, run);
+            result = saved.Count;
+        }
+        signal = gSignal.load();
+    }
+    using Status = SavedCountOutcome::Status;
+    if (!savePath.empty() && saved.Outcome == Status::Refused) {
+        std::fprintf(err, "nqueens: %s\n", saved.Message.c_str());
+        return 2;
+    }
+    const bool saveFailed = !savePath.empty() && saved.Outcome == Status::SaveFailed;
+    if (result.Stopped) {
+        WorkEstimate estimate(ledger.Size());
+        estimate.Update(ledger);
+        const std::string saving = savePath.empty() ? ""
+                                   : saveFailed     ? "; not saved: " + saved.Message
+                                                    : "; saved; run the same command to go on";
+        std::fprintf(err, "nqueens: %s: %llu solutions found so far, %.1f%% of the search done%s\n",
+                     StopWord(signal), static_cast<unsigned long long>(result.Solutions),
+                     100.0 * estimate.Share(), saving.c_str());
+        if (saveFailed) return 1;
+        return Interrupted(signal);
+    }
+    // The count is complete: its number is printed whatever became of the last save.
+    const int status = PrintTotal(result.Solutions, out, err);
+    if (!saveFailed) return status;
+    std::fprintf(err, "nqueens: the count is complete, but %s\n", saved.Message.c_str());
+    return 1;
 }
 
 }  // namespace
@@ -192,48 +289,8 @@ std::string CutToWidth(const std::string& text, int width) {
 
 int RunCount(const Problem& p, bool unique, int jobs, const std::string& savePath, const PlanOptions& options,
              std::FILE* out, std::FILE* err) {
-    CountResult result;
-    SavedCountOutcome saved;
-    int signal = 0;
     InterruptGuard guard;
-    const CountPlan plan(p, unique, options);
-    TaskLedger ledger(plan.Size());
-    {
-        ProgressLine line(err, ledger);
-        const TaskRun run{.Jobs = jobs, .Stop = &gInterrupted};
-        if (savePath.empty()) {
-            result = CountTasks(plan, ledger, run);
-        } else {
-            saved = CountWithSaveFile(plan, ledger, run, savePath);
-            result = saved.Count;
-        }
-        signal = gSignal.load();
-    }
-    using Status = SavedCountOutcome::Status;
-    if (!savePath.empty() && saved.Outcome == Status::Refused) {
-        std::fprintf(err, "nqueens: %s\n", saved.Message.c_str());
-        return 2;
-    }
-    const bool saveFailed = !savePath.empty() && saved.Outcome == Status::SaveFailed;
-    if (result.Stopped) {
-        WorkEstimate estimate(ledger.Size());
-        estimate.Update(ledger);
-        const std::string saving = savePath.empty() ? ""
-                                   : saveFailed     ? "; not saved: " + saved.Message
-                                                    : "; saved; run the same command to go on";
-        std::fprintf(err, "nqueens: %s: %llu solutions found so far, %.1f%% of the search done%s\n",
-                     StopWord(signal), static_cast<unsigned long long>(result.Solutions),
-                     100.0 * estimate.Share(), saving.c_str());
-        if (saveFailed) return 1;
-        return 128 + (signal != 0 ? signal : SIGINT);
-    }
-    // The count is complete: its number is printed whatever became of the last save.
-    Output output(out);
-    output.Write(std::to_string(result.Solutions) + "\n");
-    const int status = output.Finish(err);
-    if (!saveFailed) return status;
-    std::fprintf(err, "nqueens: the count is complete, but %s\n", saved.Message.c_str());
-    return 1;
+    return CountWithGuard(p, unique, jobs, savePath, options, out, err);
 }
 
 int RunList(const Problem& p, std::int64_t limit, std::FILE* out, std::FILE* err) {

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The background count: one thread runs the console's counter over the plan until it is done or told to
-// stop; the caller's thread starts, stops and reads it.
+// The background count: one thread makes the plan and runs the console's counter over it until it is done
+// or told to stop; the caller's thread starts, stops and reads it.
 #include "count/background_count.h"
 
+#include <exception>
 #include <utility>
 
 #include "count/counting.h"
@@ -11,25 +12,17 @@ namespace nq {
 
 void BackgroundCount::Begin(const Problem& problem, int jobs) {
     End();
-    state_ = std::make_shared<State>();
+    state_ = std::make_unique<State>();
     state_->Board = problem;
     state_->Jobs = jobs < 1 ? 1 : jobs;
+    state_->Maker = std::make_unique<CountPlanMaker>(problem, false, PlanOptions{}, state_->Jobs);
     Resume();
 }
 
 void BackgroundCount::StopThread() {
     if (!thread_.joinable()) return;
     state_->Stop.store(true, std::memory_order_relaxed);
-    if (state_->Ready.load(std::memory_order_acquire)) {
-        thread_.join();
-        return;
-    }
-    thread_.detach();
-    auto fresh = std::make_shared<State>();
-    fresh->Board = state_->Board;
-    fresh->Jobs = state_->Jobs;
-    state_ = std::move(fresh);
-    estimate_.reset();
+    thread_.join();
 }
 
 void BackgroundCount::Pause() {
@@ -37,11 +30,20 @@ void BackgroundCount::Pause() {
 }
 
 void BackgroundCount::Resume() {
-    if (state_ == nullptr || thread_.joinable() || state_->Done.load(std::memory_order_acquire)) return;
+    if (state_ == nullptr || thread_.joinable() || state_->Done.load(std::memory_order_acquire) ||
+        state_->Failed.load(std::memory_order_relaxed))
+        return;
     state_->Stop.store(false, std::memory_order_relaxed);
-    thread_ = std::thread([state = state_] {
+    thread_ = std::thread([state = state_.get()] {
         if (state->Plan == nullptr) {
-            state->Plan = std::make_unique<CountPlan>(state->Board, false);
+            try {
+                if (!state->Maker->Make(&state->Stop)) return;
+                state->Plan = state->Maker->Take();
+            } catch (const std::exception&) {
+                // No memory for any plan: the window's own search goes on and ends the count itself.
+                state->Failed.store(true, std::memory_order_relaxed);
+                return;
+            }
             state->Ledger = std::make_unique<TaskLedger>(state->Plan->Size());
             state->Ready.store(true, std::memory_order_release);
         }
@@ -58,12 +60,33 @@ void BackgroundCount::End() {
     state_.reset();
 }
 
+double BackgroundCount::PreparedShare() const {
+    if (state_ == nullptr) return -1.0;
+    if (state_->Ready.load(std::memory_order_acquire)) return 1.0;
+    return state_->Maker != nullptr ? state_->Maker->Share() : 0.0;
+}
+
 double BackgroundCount::Share() const {
     if (state_ == nullptr) return -1.0;
     if (!state_->Ready.load(std::memory_order_acquire)) return 0.0;
     if (estimate_ == nullptr) estimate_ = std::make_unique<WorkEstimate>(state_->Ledger->Size());
     estimate_->Update(*state_->Ledger);
     return estimate_->Share();
+}
+
+std::uint64_t BackgroundCount::SolutionsSoFar() const {
+    if (state_ == nullptr || !state_->Ready.load(std::memory_order_acquire)) return 0;
+    return state_->Ledger->Solutions();
+}
+
+std::uint64_t BackgroundCount::RunSolutions() const {
+    if (state_ == nullptr || !state_->Ready.load(std::memory_order_acquire)) return 0;
+    return state_->Ledger->RunSolutions();
+}
+
+std::uint64_t BackgroundCount::PlanBytes() const {
+    if (state_ == nullptr || !state_->Ready.load(std::memory_order_acquire)) return 0;
+    return state_->Plan->Bytes();
 }
 
 }  // namespace nq

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The count of a whole problem made in the background of a thread that looks at it now and then (the
-// window's): the console's plan and counter on worker threads of their own, stopped and resumed keeping the
-// finished tasks, its total once every task is done, and the console's weighted estimate of the share done.
+// window's): the console's plan and counter on worker threads of their own, one plan per problem, paused and
+// resumed keeping what was made and counted, its total once every task is done, and what the console's
+// progress line shows: the share of the plan made, the solutions so far, the weighted share of the count.
 #pragma once
 
 #include <atomic>
@@ -25,47 +26,57 @@ class BackgroundCount {
     BackgroundCount& operator=(const BackgroundCount&) = delete;
 
     // Drops what was counted before and sets `jobs` (>= 1) workers on `problem` (checked), with the plan and
-    // the counter of `nqueens count --jobs <jobs>`.
+    // the counter of `nqueens count --jobs <jobs>`: they make the plan, then count its tasks.
     void Begin(const Problem& problem, int jobs);
-    // Stops the workers, keeping the finished tasks; returns once none counts any more (the kernels poll
-    // their stop flag every few tens of microseconds). A plan still being made is dropped at once, to be
-    // made again by Resume.
+    // Stops the workers, keeping the plan (made or half made) and the finished tasks; returns once none
+    // works any more (every step of the plan and of the count looks at its stop flag within milliseconds).
     void Pause();
-    // Sets the workers on the unfinished tasks again; nothing while they count, once all are done or before
-    // Begin.
+    // Sets the workers on what is left again, the plan's making first; nothing while they work, once all is
+    // done or before Begin.
     void Resume();
-    // Stops the workers and forgets the count, as promptly as Pause.
+    // Stops the workers as promptly as Pause and frees the plan and the count.
     void End();
 
     bool Begun() const { return state_ != nullptr; }
-    // The workers are counting: resumed, not paused, not yet done.
+    // The workers are working (making the plan or counting): resumed, not paused, not yet done.
     bool Counting() const { return thread_.joinable() && !state_->Done.load(std::memory_order_relaxed); }
+    // The plan is being made, or waits to be made on the next Resume.
+    bool Preparing() const { return state_ != nullptr && !state_->Ready.load(std::memory_order_acquire); }
+    // 0..1: how much of the plan is made; -1 before Begin.
+    double PreparedShare() const;
     // The problem's count once every task is done. Cheap (one atomic read until then). The window learns the
     // total from here alone, so a count handed to it may show its total later than it has it (a test choosing
     // the pass that ends the search).
     virtual std::optional<std::uint64_t> Total() const {
         if (state_ == nullptr || !state_->Done.load(std::memory_order_acquire)) return std::nullopt;
-        return state_->Ledger->Solutions();
+        return state_->Plan->Total(state_->Ledger->Solutions());
     }
-    // 0..1: the weighted share of the work done, never decreasing; -1 before Begin.
+    // 0..1: the weighted share of the count done, never decreasing; -1 before Begin, 0 while preparing.
     double Share() const;
+    // The solutions of the finished tasks, and those of this run's alone (since the last Resume); 0 while
+    // preparing.
+    std::uint64_t SolutionsSoFar() const;
+    std::uint64_t RunSolutions() const;
+    // Memory the plan holds (not the workers' buffers), in bytes.
+    std::uint64_t PlanBytes() const;
 
   private:
-    // What the counting thread works on; shared with it, so that a thread still making its plan can be left
-    // to finish that alone (it then counts nothing).
+    // What the counting thread works on.
     struct State {
         Problem Board;
         int Jobs = 1;
-        std::unique_ptr<CountPlan> Plan;  // made by the counting thread, published by Ready
+        std::unique_ptr<CountPlanMaker> Maker;  // makes the plan (and then holds nothing)
+        std::unique_ptr<CountPlan> Plan;        // made by the counting thread, published by Ready
         std::unique_ptr<TaskLedger> Ledger;
         std::atomic<bool> Stop{false};
         std::atomic<bool> Ready{false};
-        std::atomic<bool> Done{false};  // every task finished
+        std::atomic<bool> Done{false};    // every task finished
+        std::atomic<bool> Failed{false};  // the plan could not be made: the count never comes
     };
-    // Stops the thread: joins it once its plan is made, else lets it go and starts the state over.
+    // Stops the thread and waits for it.
     void StopThread();
 
-    std::shared_ptr<State> state_;
+    std::unique_ptr<State> state_;
     mutable std::unique_ptr<WorkEstimate>
         estimate_;        // made at the first Share once ready, read again at each
     std::thread thread_;  // joinable from Resume to Pause or End

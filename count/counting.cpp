@@ -4,6 +4,7 @@
 #include "count/counting.h"
 
 #include <tbb/blocked_range.h>
+#include <tbb/global_control.h>
 #include <tbb/info.h>
 #include <tbb/parallel_for.h>
 #include <tbb/partitioner.h>
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -30,28 +32,47 @@ std::uint64_t ThreadMicros() {
 
 }  // namespace
 
+void RunOnThreads(int jobs, std::size_t tasks, const std::atomic<bool>* stop,
+                  const std::function<void(std::size_t, std::size_t)>& task) {
+    jobs = std::max(jobs, 1);
+    // oneTBB lets no more threads work than the machine has unless told; the caller asked for `jobs`.
+    std::optional<tbb::global_control> allow;
+    if (jobs > HardwareThreads()) allow.emplace(tbb::global_control::max_allowed_parallelism, jobs);
+    tbb::task_arena arena(jobs);
+    arena.execute([&] {
+        tbb::parallel_for(
+            tbb::blocked_range<std::size_t>(0, tasks, 1),
+            [&](const tbb::blocked_range<std::size_t>& range) {
+                const int slot = tbb::this_task_arena::current_thread_index();
+                for (std::size_t i = range.begin(); i != range.end(); ++i) {
+                    if (stop != nullptr && stop->load(std::memory_order_relaxed)) return;
+                    task(i, static_cast<std::size_t>(std::clamp(slot, 0, jobs - 1)));
+                }
+            },
+            tbb::simple_partitioner());
+    });
+}
+
+void RunOnThreads(int jobs, std::size_t tasks, const std::atomic<bool>* stop,
+                  const std::function<void(std::size_t)>& task) {
+    RunOnThreads(jobs, tasks, stop, [&task](std::size_t i, std::size_t) { task(i); });
+}
+
 CountResult CountTasks(const CountPlan& plan, TaskLedger& ledger, const TaskRun& run) {
     std::vector<std::size_t> order;
     for (std::size_t i = 0; i < ledger.Size(); ++i) {
         if (!ledger.IsFinished(i)) order.push_back(i);
     }
     std::shuffle(order.begin(), order.end(), std::mt19937_64(kOrderSeed));
-    tbb::task_arena arena(run.Jobs);
-    arena.execute([&] {
-        tbb::parallel_for(
-            tbb::blocked_range<std::size_t>(0, order.size(), 1),
-            [&](const tbb::blocked_range<std::size_t>& range) {
-                for (std::size_t k = range.begin(); k != range.end(); ++k) {
-                    StopPoll poll{run.Stop};
-                    if (poll.Stop != nullptr && poll.Stop->load(std::memory_order_relaxed)) return;
-                    if (ledger.RunFinished() >= run.TaskBudget) return;
-                    const std::uint64_t start = ThreadMicros();
-                    const std::uint64_t count = plan.CountTask(order[k], poll);
-                    if (poll.Stopped) return;
-                    ledger.Finish(order[k], count, ThreadMicros() - start);
-                }
-            },
-            tbb::simple_partitioner());
+    // Each thread's buffers live as long as this run.
+    std::vector<TaskScratch> scratch(static_cast<std::size_t>(std::max(run.Jobs, 1)));
+    RunOnThreads(run.Jobs, order.size(), run.Stop, [&](std::size_t k, std::size_t slot) {
+        if (ledger.RunFinished() >= run.TaskBudget) return;
+        StopPoll poll{run.Stop};
+        const std::uint64_t start = ThreadMicros();
+        const std::uint64_t count = plan.CountTask(order[k], scratch[slot], poll);
+        if (poll.Stopped) return;
+        ledger.Finish(order[k], count, ThreadMicros() - start);
     });
     const std::size_t done = ledger.Finished();
     CountResult result;
@@ -63,9 +84,11 @@ CountResult CountTasks(const CountPlan& plan, TaskLedger& ledger, const TaskRun&
 }
 
 CountResult CountSolutions(const CountRequest& request) {
-    const CountPlan plan(request.Board, request.Unique, request.Options);
-    TaskLedger ledger(plan.Size());
-    return CountTasks(plan, ledger, {.Jobs = request.Jobs, .Stop = request.Stop});
+    CountPlanMaker maker(request.Board, request.Unique, request.Options, request.Jobs);
+    if (!maker.Make(request.Stop)) return {.Solutions = 0, .Stopped = true, .ShareDone = 0.0};
+    const std::unique_ptr<CountPlan> plan = maker.Take();
+    TaskLedger ledger(plan->Size());
+    return CountTasks(*plan, ledger, {.Jobs = request.Jobs, .Stop = request.Stop});
 }
 
 int HardwareThreads() {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 
 #include "count/count_plan.h"
@@ -43,6 +44,14 @@ struct TaskRun {
 // Counts the tasks the ledger (of plan.Size() tasks) does not hold yet, recording each as it finishes. The
 // result sums the whole ledger.
 CountResult CountTasks(const CountPlan& plan, TaskLedger& ledger, const TaskRun& run);
+
+// Runs task(i) for every i of 0..tasks-1 on `jobs` threads (>= 1; more than the machine's are honoured), one
+// task at a time per thread, in order of i as far as threads allow; a thread takes no new task once *stop
+// holds. task gets the index and the thread's slot (0..jobs-1).
+void RunOnThreads(int jobs, std::size_t tasks, const std::atomic<bool>* stop,
+                  const std::function<void(std::size_t)>& task);
+void RunOnThreads(int jobs, std::size_t tasks, const std::atomic<bool>* stop,
+                  const std::function<void(std::size_t, std::size_t)>& task);
 
 CountResult CountSolutions(const CountRequest& request);
 

@@ -65,25 +65,9 @@ bool ReadWhole(const std::string& path, const std::string& shown, std::string& t
     return !failed;
 }
 
-// Loads the file's finished tasks into the ledger, or says why the file is refused.
-std::string Load(const CountPlan& plan, TaskLedger& ledger, const std::string& path, const std::string& shown,
-                 bool& fresh) {
-    std::string text, error;
-    fresh = false;
-    if (!ReadWhole(path, shown, text, fresh, error)) return fresh ? "" : error;
-    SavedCount saved;
-    if (const std::string why = ReadSaveText(text, saved); !why.empty())
-        return shown + " is not a save file of nqueens or is damaged: " + why;
-    const std::string problem = ProblemLine(plan.Board(), plan.Unique());
-    if (saved.Problem != problem)
-        return shown + " holds the count of another problem (" + saved.Problem + "), not of " + problem;
-    if (saved.Method != plan.Version() || saved.Tasks != plan.Size())
-        return shown + " was saved by another version of the counting method (" + saved.Method + ", " +
-               std::to_string(saved.Tasks) + " tasks), not by this one (" + plan.Version() + ", " +
-               std::to_string(plan.Size()) + " tasks)";
-    for (const SavedTask& t : saved.Done)
-        ledger.Finish(t.Index, t.Solutions, t.Work, false);
-    return "";
+// What a part of a count or its method's version is called in messages: "quadrants 2, part 3 of 8".
+std::string Describe(const std::string& version, std::size_t tasks) {
+    return version + ", " + std::to_string(tasks) + " tasks";
 }
 
 // Saves the ledger every few seconds while the workers run, and passes an outside stop on to them.
@@ -147,40 +131,93 @@ class Saver {
 
 }  // namespace
 
-SavedCountOutcome CountWithSaveFile(const CountPlan& plan, TaskLedger& ledger, const TaskRun& run,
-                                    const std::string& path, double saveEverySeconds) {
-    SavedCountOutcome outcome;
-    std::string real, error;
-    if (outcome.Message = ResolveSavePath(path, real); !outcome.Message.empty()) return outcome;
-    SaveLock lock;
-    switch (lock.Acquire(real, error)) {
-        case SaveLock::Outcome::Busy:
-            outcome.Message = path + " is in use by another running count";
-            return outcome;
-        case SaveLock::Outcome::Failed: outcome.Message = error; return outcome;
+std::string SaveSession::Open(const std::string& path, const std::string& problem,
+                              const std::string& version) {
+    std::string error;
+    path_ = path;
+    version_ = version;
+    if (error = ResolveSavePath(path, real_); !error.empty()) return error;
+    switch (lock_.Acquire(real_, error)) {
+        case SaveLock::Outcome::Busy: return path + " is in use by another running count";
+        case SaveLock::Outcome::Failed: return error;
         case SaveLock::Outcome::Held: break;
     }
-    if (outcome.Message = CheckReplaceable(real, path); !outcome.Message.empty()) return outcome;
-    bool fresh = false;
-    if (outcome.Message = Load(plan, ledger, real, path, fresh); !outcome.Message.empty()) return outcome;
-    // A new file is written at once, so that a folder that cannot take it is known before any work.
-    if (fresh) {
-        if (outcome.Message = WriteFileAtomically(real, SaveText(Snapshot(plan, ledger)), path);
+    if (error = CheckReplaceable(real_, path); !error.empty()) return error;
+    std::string text;
+    if (!ReadWhole(real_, path, text, fresh_, error)) return fresh_ ? "" : error;
+    if (const std::string why = ReadSaveText(text, saved_); !why.empty())
+        return path + " is not a save file of nqueens or is damaged: " + why;
+    if (saved_.Problem != problem)
+        return path + " holds the count of another problem (" + saved_.Problem + "), not of " + problem;
+    if (saved_.Method != version) {
+        // The method's name and its version come first, the part (if any) after a comma.
+        auto method = [](const std::string& v) { return v.substr(0, v.find(',')); };
+        if (method(saved_.Method) != method(version) &&
+            saved_.Method.substr(0, saved_.Method.find(' ')) == version.substr(0, version.find(' ')))
+            return path + " was saved by another version of the counting method (" + saved_.Method +
+                   "), not by this one (" + version + ")";
+        return path + " holds a count by " + saved_.Method + ", not by " + version +
+               "; give the options of that count, or another file";
+    }
+    return "";
+}
+
+std::optional<std::uint64_t> SaveSession::FinishedSum() const {
+    if (fresh_ || saved_.Done.size() != saved_.Tasks) return std::nullopt;
+    std::uint64_t sum = 0;
+    for (const SavedTask& t : saved_.Done)
+        sum += t.Solutions;
+    return sum;
+}
+
+SavedCountOutcome SaveSession::Count(const CountPlan& plan, TaskLedger& ledger, const TaskRun& run,
+                                     double saveEverySeconds) {
+    SavedCountOutcome outcome;
+    if (plan.Version() != version_) {
+        // The automatic method fell back to another one while the plan was made.
+        if (!fresh_) {
+            outcome.Message = path_ + " holds a count by " + saved_.Method + ", but this count runs by " +
+                              plan.Version() + ": there was no memory for the other method";
+            return outcome;
+        }
+    } else if (!fresh_ && saved_.Tasks != plan.Size()) {
+        outcome.Message = path_ + " holds " + Describe(saved_.Method, saved_.Tasks) + ", not " +
+                          Describe(plan.Version(), plan.Size()) + " as this version of nqueens cuts it";
+        return outcome;
+    }
+    if (!fresh_) {
+        for (const SavedTask& t : saved_.Done)
+            ledger.Finish(t.Index, t.Solutions, t.Work, false);
+    } else {
+        // A new file is written at once, so that a folder that cannot take it is known before any work.
+        if (outcome.Message = WriteFileAtomically(real_, SaveText(Snapshot(plan, ledger)), path_);
             !outcome.Message.empty())
             return outcome;
     }
-    Saver saver(plan, ledger, real, path, saveEverySeconds, run.Stop);
+    Saver saver(plan, ledger, real_, path_, saveEverySeconds, run.Stop);
     TaskRun inner = run;
     inner.Stop = &saver.Halt;
     outcome.Count = CountTasks(plan, ledger, inner);
     saver.Finish();
-    if (error = saver.SaveIfChanged(); !error.empty()) {
+    if (const std::string error = saver.SaveIfChanged(); !error.empty()) {
         outcome.Outcome = Status::SaveFailed;
         outcome.Message = error + "; the file keeps the work saved before";
         return outcome;
     }
     outcome.Outcome = outcome.Count.Stopped ? Status::Stopped : Status::Finished;
     return outcome;
+}
+
+SavedCountOutcome CountWithSaveFile(const CountPlan& plan, TaskLedger& ledger, const TaskRun& run,
+                                    const std::string& path, double saveEverySeconds) {
+    SaveSession session;
+    if (std::string refusal = session.Open(path, ProblemLine(plan.Board(), plan.Unique()), plan.Version());
+        !refusal.empty()) {
+        SavedCountOutcome outcome;
+        outcome.Message = std::move(refusal);
+        return outcome;
+    }
+    return session.Count(plan, ledger, run, saveEverySeconds);
 }
 
 }  // namespace nq

@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A count that keeps its finished work in a save file and goes on from it: the file is locked, read and
-// checked against the plan before any work, saved every few seconds while the count runs and once more at
-// every stop. Any interruption loses at most the tasks finished since the last save that succeeded.
+// checked against the problem and the method before any work (before the plan is made), saved every few
+// seconds while the count runs and once more at every stop. Any interruption loses at most the tasks
+// finished since the last save that succeeded.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "count/count_plan.h"
 #include "count/counting.h"
+#include "count/durable_file.h"
+#include "count/save_file.h"
 #include "count/task_ledger.h"
 
 namespace nq {
@@ -29,9 +34,30 @@ struct SavedCountOutcome {
     std::string Message;  // for Refused and SaveFailed: one line, without the program's name
 };
 
-// path: as the user gave it; it is resolved once (ResolveSavePath), and the lock, the reading and every save
-// act on the file it names. ledger: plan.Size() tasks, none finished yet; the finished tasks of the file are
-// loaded into it (as not of this run), so that another thread may watch it for progress.
+// A save file held for one count, from before its plan is made to the end of the count.
+class SaveSession {
+  public:
+    // Opens `path` (as the user gave it; it is resolved once (ResolveSavePath), and the lock, the reading and
+    // every save act on the file it names) for the count of `problem` (ProblemLine) by a plan of `version`:
+    // takes its lock, reads it and checks it. Returns "" or one line, without the program's name, saying
+    // why the file is refused; nothing is touched then.
+    std::string Open(const std::string& path, const std::string& problem, const std::string& version);
+    // When the file holds every task of its plan: the sum of their counts, known without making the plan.
+    std::optional<std::uint64_t> FinishedSum() const;
+    // Counts the made plan (of the version given to Open): loads the file's finished tasks into the ledger
+    // (plan.Size() tasks, none finished yet; loaded as not of this run, so that another thread may watch it
+    // for progress), writes a new file at once, counts, saves every few seconds and at the end.
+    SavedCountOutcome Count(const CountPlan& plan, TaskLedger& ledger, const TaskRun& run,
+                            double saveEverySeconds = kSaveEverySeconds);
+
+  private:
+    std::string path_, real_, version_;
+    SaveLock lock_;
+    bool fresh_ = false;
+    SavedCount saved_;
+};
+
+// Open and Count in one: what a count whose plan is made already does.
 SavedCountOutcome CountWithSaveFile(const CountPlan& plan, TaskLedger& ledger, const TaskRun& run,
                                     const std::string& path, double saveEverySeconds = kSaveEverySeconds);
 

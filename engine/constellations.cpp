@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <compare>
 #include <stdexcept>
@@ -16,6 +17,7 @@
 #include "engine/board.h"
 #include "engine/completions.h"
 #include "engine/instruction_set.h"
+#include "engine/rotation_kept.h"
 #include "engine/search_tree.h"
 
 namespace nq {
@@ -145,8 +147,8 @@ SearchLayout LayoutOf(int n, const std::uint8_t* placed, int count) {
 }
 
 // ---------------------------------------------------------------------------------------------------
-// Plain counters for the unique count: solutions that a rotation maps onto themselves, and small boards.
-// These run seldom and on little work, so they favour clarity over speed.
+// The plain counter of the unique count of small boards: it runs seldom and on little work, so it favours
+// clarity over speed.
 
 struct PlainBoard {
     int N = 0;
@@ -164,43 +166,6 @@ struct PlainBoard {
         Down ^= std::uint64_t{1} << (s.Line - s.Pos + N - 1);
     }
 };
-
-// Solutions holding the queens of `placed` (themselves kept by the rotation) that the rotation by `turns`
-// quarter turns (1 or 2) maps onto themselves.
-std::uint64_t RotationFixed(PlainBoard& b, int turns) {
-    int line = 0;
-    while (line < b.N && b.PosOfLine[line] >= 0)
-        ++line;
-    if (line == b.N) return 1;
-    std::uint64_t count = 0;
-    for (int pos = 0; pos < b.N; ++pos) {
-        std::array<Square, 4> orbit{};
-        int size = 0;
-        Square s{line, pos};
-        do {
-            orbit[size++] = s;
-            s = Map(turns, s, b.N);
-        } while (s != orbit[0]);
-        int placed = 0;
-        for (; placed < size; ++placed) {
-            if (!b.Free(orbit[placed])) break;
-            b.Flip(orbit[placed]);
-        }
-        if (placed == size) count += RotationFixed(b, turns);
-        while (placed > 0)
-            b.Flip(orbit[--placed]);
-    }
-    return count;
-}
-
-std::uint64_t RotationFixed(int n, const std::uint8_t* placed, int count, int turns) {
-    PlainBoard b;
-    b.N = n;
-    b.PosOfLine.fill(-1);
-    for (int i = 0; i < count; ++i)
-        b.Flip({placed[2 * i], placed[2 * i + 1]});
-    return RotationFixed(b, turns);
-}
 
 // Classes under the eight symmetries of all solutions of a small board: those no image of which is smaller.
 std::uint64_t SmallUnique(PlainBoard& b, int line) {
@@ -355,10 +320,16 @@ struct PlanBuilder {
     using Kind = WorkUnits::Kind;
     WorkUnits Plan;
 
-    PlanBuilder(int n, bool unique) {
+    const std::atomic<bool>* Stop = nullptr;
+
+    PlanBuilder(int n, bool unique, const std::atomic<bool>* stop) : Stop(stop) {
         Plan.N_ = n;
         Plan.Unique_ = unique;
     }
+
+    // The steps check this between units and between the orientations of constellations (a few
+    // milliseconds each at most) and end early once it holds.
+    bool Stopped() const { return Stop != nullptr && Stop->load(std::memory_order_relaxed); }
 
     void Add(const std::vector<Square>& set, Unit u) {
         u.First = static_cast<std::uint32_t>(Plan.Placed_.size());
@@ -399,6 +370,7 @@ struct PlanBuilder {
              level.size() < kEnoughUnits && freeLines > kCutAbove; --freeLines) {
             std::vector<std::vector<Square>> next;
             for (std::vector<Square>& set : level) {
+                if (Stopped()) return;
                 const int line = FirstFreeLine(set);
                 for (int pos = 0; pos < n; ++pos) {
                     if (!Fits(set, {line, pos})) continue;
@@ -420,6 +392,7 @@ struct PlanBuilder {
         const int n = Plan.N_;
         std::vector<std::pair<std::vector<Square>, Unit>> classes;
         for (BorderClass& c : BorderClasses(n)) {
+            if (Stopped()) return;
             Unit u;
             if (!Plan.Unique_) {
                 u.Multiplicity = static_cast<std::uint8_t>(c.Orbit);
@@ -455,6 +428,11 @@ struct PlanBuilder {
 };
 
 WorkUnits MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique) {
+    return *MakeWorkUnits(n, fixed, unique, nullptr);
+}
+
+std::optional<WorkUnits> MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique,
+                                       const std::atomic<bool>* stop) {
     if (n < 1 || n > kMaxN) throw std::invalid_argument("board size out of range");
     if (unique && !fixed.empty()) throw std::invalid_argument("unique count with fixed queens");
     std::vector<Square> given;
@@ -465,7 +443,7 @@ WorkUnits MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique) {
             throw std::invalid_argument("fixed queens off the board or attacking");
         given.push_back(s);
     }
-    PlanBuilder builder(n, unique);
+    PlanBuilder builder(n, unique, stop);
     if (n <= kSmallN) {
         builder.SmallBoard(given);
     } else if (!given.empty()) {
@@ -473,10 +451,11 @@ WorkUnits MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique) {
     } else {
         builder.FromConstellations();
     }
+    if (builder.Stopped()) return std::nullopt;
     return builder.Finish();
 }
 
-std::uint64_t WorkUnits::Share(std::size_t i, std::uint64_t completions) const {
+std::uint64_t WorkUnits::Share(std::size_t i, std::uint64_t completions, StopPoll& poll) const {
     const Unit& u = Units_[i];
     const std::uint8_t* placed = Placed_.data() + u.First;
     if (u.How == Kind::SmallUnique) {
@@ -488,16 +467,22 @@ std::uint64_t WorkUnits::Share(std::size_t i, std::uint64_t completions) const {
     if (u.How == Kind::Times) return completions * u.Multiplicity;
     // Burnside on the class: each solution with this constellation counts as its symmetries over the
     // constellation's; reflections keep no solution, so only rotations add.
+    std::array<Queen, kMaxN> queens;
+    for (int k = 0; k < u.Count; ++k)
+        queens[static_cast<std::size_t>(k)] = {placed[2 * k] + 1, placed[2 * k + 1] + 1};
+    const std::span<const Queen> set(queens.data(), u.Count);
     std::uint64_t count = completions;
-    if (u.Rotations & 2u) count += RotationFixed(N_, placed, u.Count, 2);
-    if (u.Rotations & 1u) count += 2 * RotationFixed(N_, placed, u.Count, 1);
+    if (u.Rotations & 2u) count += RotationKeptSolutions(N_, set, 2, poll);
+    if (u.Rotations & 1u) count += 2 * RotationKeptSolutions(N_, set, 1, poll);
     return count / u.Stabilizer;
 }
 
 std::uint64_t CountWorkUnit(const WorkUnits& plan, std::size_t i, StopPoll& poll) {
     const WorkUnits::Unit& u = plan.Units_[i];
-    if (u.How == WorkUnits::Kind::SmallUnique) return plan.Share(i, 0);
-    return plan.Share(i, CountCompletions(LayoutOf(plan.N_, plan.Placed_.data() + u.First, u.Count), poll));
+    if (u.How == WorkUnits::Kind::SmallUnique) return plan.Share(i, 0, poll);
+    const std::uint64_t completions =
+        CountCompletions(LayoutOf(plan.N_, plan.Placed_.data() + u.First, u.Count), poll);
+    return poll.Stopped ? 0 : plan.Share(i, completions, poll);
 }
 
 }  // namespace nq

@@ -12,8 +12,10 @@
 // Coordinates follow the project: a queen per column, columns left to right, rows 1..n.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "engine/problem.h"
@@ -43,8 +45,9 @@ class WorkUnits {
     // Unit i's share of the plan's count, given `completions`: the solutions that keep PlacedQueens(i), as
     // the completion kernel counts them (the unique count of a board too small for constellations enumerates
     // the board itself and ignores them). CountWorkUnit passes the kernel's count; cli_bench passes that of
-    // the kernel's node-counting build.
-    std::uint64_t Share(std::size_t i, std::uint64_t completions) const;
+    // the kernel's node-counting build. A unique count's share searches the solutions a rotation keeps: when
+    // poll.Stop turns true it ends early with poll.Stopped set and a meaningless value.
+    std::uint64_t Share(std::size_t i, std::uint64_t completions, StopPoll& poll) const;
 
   private:
     friend struct PlanBuilder;
@@ -75,6 +78,9 @@ class WorkUnits {
 // fixed queens, and then the count is of classes under rotation and reflection. Throws
 // std::invalid_argument otherwise. Units come in a deterministic order for given arguments.
 WorkUnits MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique);
+// As above, ending early with nothing once *stop turns true (checked every few milliseconds).
+std::optional<WorkUnits> MakeWorkUnits(int n, const std::vector<Queen>& fixed, bool unique,
+                                       const std::atomic<bool>* stop);
 
 // The share of unit i in the plan's count (multiplicity applied); the shares of all units add up to the
 // count. When poll.Stop turns true the search ends early with poll.Stopped set and a meaningless value.

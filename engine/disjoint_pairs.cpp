@@ -27,7 +27,7 @@ constexpr int kMaxChunks = (64 + kChunkBits - 1) / kChunkBits;
 constexpr std::size_t kBlockKeys = 512;
 // The keys a prepared bucket holds on average (CutBitsFor): large enough that most of its blocks are full,
 // small enough that the buckets a key need not meet are many.
-constexpr std::size_t kBucketKeys = 1024;
+constexpr std::size_t kBucketKeys = 512;
 
 // The rows of a block of `count` keys (count <= 64 Words): row (j, v), at rows[(j * kValues + v) * Words],
 // has the bit of key i set where key i shares a bit with value v of chunk j.
@@ -116,7 +116,8 @@ template <int Chunks, int Words, class Popcount>
             std::memcpy(&any, rows + (key & mask) * Words, sizeof any);
             for (int j = 1; j < Chunks; ++j) {
                 Lanes row;
-                std::memcpy(&row, rows + (j * kValues + ((key >> (j * kChunkBits)) & mask)) * Words, sizeof row);
+                std::memcpy(&row, rows + (j * kValues + ((key >> (j * kChunkBits)) & mask)) * Words,
+                            sizeof row);
                 any |= row;
             }
             for (int w = 0; w < Words; ++w)
@@ -135,17 +136,23 @@ struct Kernels {
     std::array<BuildFunction, 4> Build;
 };
 
-#define NQ_CLASH_WORDS(space, chunks)                                                              \
-    {                                                                                              \
-        &space::Clash<chunks, 1>, &space::Clash<chunks, 2>, &space::Clash<chunks, 4>, &space::Clash<chunks, 8> \
-    }
-#define NQ_KERNELS(space)                                                                                   \
-    Kernels {                                                                                               \
-        {{{nullptr, nullptr, nullptr, nullptr}, NQ_CLASH_WORDS(space, 1), NQ_CLASH_WORDS(space, 2),         \
-          NQ_CLASH_WORDS(space, 3), NQ_CLASH_WORDS(space, 4), NQ_CLASH_WORDS(space, 5),                     \
-          NQ_CLASH_WORDS(space, 6), NQ_CLASH_WORDS(space, 7), NQ_CLASH_WORDS(space, 8),                     \
-          NQ_CLASH_WORDS(space, 9), NQ_CLASH_WORDS(space, 10), NQ_CLASH_WORDS(space, 11)}},                 \
-        {&space::Build<1>, &space::Build<2>, &space::Build<4>, &space::Build<8>},                           \
+#define NQ_CLASH_WORDS(space, chunks) \
+    { &space::Clash<chunks, 1>, &space::Clash<chunks, 2>, &space::Clash<chunks, 4>, &space::Clash<chunks, 8> }
+#define NQ_KERNELS(space)                                                             \
+    Kernels {                                                                         \
+        {{{nullptr, nullptr, nullptr, nullptr},                                       \
+          NQ_CLASH_WORDS(space, 1),                                                   \
+          NQ_CLASH_WORDS(space, 2),                                                   \
+          NQ_CLASH_WORDS(space, 3),                                                   \
+          NQ_CLASH_WORDS(space, 4),                                                   \
+          NQ_CLASH_WORDS(space, 5),                                                   \
+          NQ_CLASH_WORDS(space, 6),                                                   \
+          NQ_CLASH_WORDS(space, 7),                                                   \
+          NQ_CLASH_WORDS(space, 8),                                                   \
+          NQ_CLASH_WORDS(space, 9),                                                   \
+          NQ_CLASH_WORDS(space, 10),                                                  \
+          NQ_CLASH_WORDS(space, 11)}},                                                \
+            {&space::Build<1>, &space::Build<2>, &space::Build<4>, &space::Build<8>}, \
     }
 
 namespace plain {
@@ -165,8 +172,8 @@ const Kernels kPlain = NQ_KERNELS(plain);
 // a register (no vector popcount before AVX-512).
 namespace v3 {
 NQ_TARGET_X86_64_V3 inline __m256i ByteCounts(__m256i v) {
-    const __m256i table = _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4, 0, 1, 1, 2, 1, 2, 2, 3, 1,
-                                           2, 2, 3, 2, 3, 3, 4);
+    const __m256i table = _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4, 0, 1, 1, 2, 1, 2,
+                                           2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
     const __m256i low = _mm256_set1_epi8(0x0f);
     return _mm256_add_epi8(_mm256_shuffle_epi8(table, _mm256_and_si256(v, low)),
                            _mm256_shuffle_epi8(table, _mm256_and_si256(_mm256_srli_epi16(v, 4), low)));
@@ -182,11 +189,13 @@ NQ_TARGET_X86_64_V3 Word Clash(const Word* rows, const Word* list, std::size_t n
             const Word key = list[i];
             __m256i any[halves];
             for (int x = 0; x < halves; ++x)
-                any[x] = _mm256_load_si256(reinterpret_cast<const __m256i*>(rows + (key & mask) * Words + 4 * x));
+                any[x] =
+                    _mm256_load_si256(reinterpret_cast<const __m256i*>(rows + (key & mask) * Words + 4 * x));
             for (int j = 1; j < Chunks; ++j) {
                 const Word* row = rows + (j * kValues + ((key >> (j * kChunkBits)) & mask)) * Words;
                 for (int x = 0; x < halves; ++x)
-                    any[x] = _mm256_or_si256(any[x], _mm256_load_si256(reinterpret_cast<const __m256i*>(row + 4 * x)));
+                    any[x] = _mm256_or_si256(
+                        any[x], _mm256_load_si256(reinterpret_cast<const __m256i*>(row + 4 * x)));
             }
             __m256i bytes = ByteCounts(any[0]);
             if constexpr (halves == 2) bytes = _mm256_add_epi8(bytes, ByteCounts(any[1]));
@@ -225,15 +234,21 @@ Word Clash(const Word* rows, const Word* list, std::size_t n) {
                     any, _mm512_load_si512(rows + (j * kValues + ((key >> (j * kChunkBits)) & mask)) * 8));
             clash = _mm512_add_epi64(clash, _mm512_popcnt_epi64(any));
         }
-        return static_cast<Word>(_mm512_reduce_add_epi64(clash));
+        alignas(64) Word lanes[8];
+        _mm512_store_si512(lanes, clash);
+        Word total = 0;
+        for (const Word lane : lanes)
+            total += lane;
+        return total;
     } else if constexpr (Words == 4) {
         __m256i clash = _mm256_setzero_si256();
         for (std::size_t i = 0; i < n; ++i) {
             const Word key = list[i];
             __m256i any = _mm256_load_si256(reinterpret_cast<const __m256i*>(rows + (key & mask) * 4));
             for (int j = 1; j < Chunks; ++j)
-                any = _mm256_or_si256(any, _mm256_load_si256(reinterpret_cast<const __m256i*>(
-                                               rows + (j * kValues + ((key >> (j * kChunkBits)) & mask)) * 4)));
+                any =
+                    _mm256_or_si256(any, _mm256_load_si256(reinterpret_cast<const __m256i*>(
+                                             rows + (j * kValues + ((key >> (j * kChunkBits)) & mask)) * 4)));
             clash = _mm256_add_epi64(clash, _mm256_popcnt_epi64(any));
         }
         alignas(32) Word lanes[4];
@@ -323,7 +338,8 @@ void PreparedKeys::Prepare(std::span<const std::uint64_t> keys, int width, int c
         for (std::size_t first = sorted_.Start[x]; first < sorted_.Start[x + 1]; first += kBlockKeys) {
             Block b;
             b.Bucket = static_cast<std::uint32_t>(x);
-            b.Count = static_cast<std::uint32_t>(std::min<std::size_t>(kBlockKeys, sorted_.Start[x + 1] - first));
+            b.Count =
+                static_cast<std::uint32_t>(std::min<std::size_t>(kBlockKeys, sorted_.Start[x + 1] - first));
             b.Words = 1u << WordsIndex(b.Count);
             b.Rows = words;
             words += (static_cast<std::size_t>(chunks_) * kValues * b.Words + 7) / 8 * 8;
@@ -336,8 +352,8 @@ void PreparedKeys::Prepare(std::span<const std::uint64_t> keys, int width, int c
     Word* rows = rows_.data()->W;
     std::size_t first = 0;  // the blocks hold the sorted keys in order
     for (const Block& b : blocks_) {
-        k.Build[static_cast<std::size_t>(std::countr_zero(b.Words))](sorted_.Rest.data() + first, b.Count, chunks_,
-                                                                     rows + b.Rows);
+        k.Build[static_cast<std::size_t>(std::countr_zero(b.Words))](sorted_.Rest.data() + first, b.Count,
+                                                                     chunks_, rows + b.Rows);
         first += b.Count;
     }
 }
@@ -380,7 +396,8 @@ std::uint64_t CountDisjointPairs(const PreparedKeys& prepared, const SortedKeys&
     return total;
 }
 
-std::uint64_t CountDisjointPairs(std::span<const std::uint64_t> a, std::span<const std::uint64_t> b, int width) {
+std::uint64_t CountDisjointPairs(std::span<const std::uint64_t> a, std::span<const std::uint64_t> b,
+                                 int width) {
     if (a.size() < b.size()) std::swap(a, b);
     const int cut = CutBitsFor(a.size(), width);
     PreparedKeys prepared;

@@ -78,6 +78,7 @@ std::uint64_t CountDisjointPairs(const PreparedKeys& prepared, const SortedKeys&
 
 // The pairs (a, b), a from `a` and b from `b`, with a & b == 0, for keys of `width` bits (0..64): the
 // larger list prepared with CutBitsFor, the other sorted and streamed.
-std::uint64_t CountDisjointPairs(std::span<const std::uint64_t> a, std::span<const std::uint64_t> b, int width);
+std::uint64_t CountDisjointPairs(std::span<const std::uint64_t> a, std::span<const std::uint64_t> b,
+                                 int width);
 
 }  // namespace nq

@@ -55,7 +55,8 @@ std::size_t PairV4(const std::uint64_t* st, const std::uint64_t* sk, std::size_t
     const __m512i x = _mm512_set1_epi64(static_cast<long long>(extra));
     std::size_t added = 0;
     for (std::size_t j = 0; j < n; j += 8) {
-        const __mmask8 in = n - j >= 8 ? static_cast<__mmask8>(0xff) : static_cast<__mmask8>((1u << (n - j)) - 1);
+        const __mmask8 in =
+            n - j >= 8 ? static_cast<__mmask8>(0xff) : static_cast<__mmask8>((1u << (n - j)) - 1);
         const __m512i key = _mm512_or_si512(a, _mm512_maskz_loadu_epi64(in, sk + j));
         const __mmask8 keep = _mm512_mask_testn_epi64_mask(in, t, _mm512_maskz_loadu_epi64(in, st + j)) &
                               _mm512_testn_epi64_mask(key, c);
@@ -131,7 +132,8 @@ KeyLayout RankedLayout(int n, std::span<const double> score, std::uint64_t leave
         if (((leaveDown >> v) & 1u) == 0) chosen.push_back(diagonals + static_cast<std::size_t>(v));
     }
     if (d.EastOnlyDown >= 0) chosen.push_back(diagonals + static_cast<std::size_t>(d.EastOnlyDown));
-    std::stable_sort(chosen.begin(), chosen.end(), [&](std::size_t a, std::size_t b) { return score[a] < score[b]; });
+    std::stable_sort(chosen.begin(), chosen.end(),
+                     [&](std::size_t a, std::size_t b) { return score[a] < score[b]; });
     KeyLayout layout;
     layout.UpBit.fill(-1);
     layout.DownBit.fill(-1);
@@ -179,7 +181,8 @@ std::size_t HalfMaker::Scratch::Bytes() const {
 }
 
 template <int Bytes>
-std::array<std::uint32_t, 2> HalfMaker::LoadBytes(const Corner& c, bool south, std::span<const std::uint64_t> group,
+std::array<std::uint32_t, 2> HalfMaker::LoadBytes(const Corner& c, bool south,
+                                                  std::span<const std::uint64_t> group,
                                                   std::uint64_t blockedUp, std::uint64_t blockedDown,
                                                   std::uint64_t classUp, std::uint64_t classDown, Loaded& to,
                                                   std::size_t at) const {
@@ -272,7 +275,8 @@ void HalfMaker::Make(const HalfRequest& r, Scratch& s) const {
     if (std::popcount(r.Columns) != k + std::popcount(south)) return;
     std::uint64_t blockedUp = r.BlockedUp, blockedDown = r.BlockedDown, classUp = 0, classDown = 0;
     // Even n: the main diagonals are the quarters' own (local diagonal h - 1): the east's north-east quarter
-    // may hold the up one, its south-east the down one; the west's north-west the down one, south-west the up.
+    // may hold the up one, its south-east the down one; the west's north-west the down one, south-west the
+    // up.
     if (r.MainDiagonals) {
         const std::uint64_t main = std::uint64_t{1} << (n_ - 1);
         if (r.Of == Side::East) {

@@ -2,8 +2,8 @@
 // The halves of the quadrant counter and their keys.
 //
 // Coordinates: rows r and columns c are 0..n-1, a queen uses the up diagonal r + c and the down diagonal
-// r - c + n - 1 (both 0..2n-2). h = n / 2 and o = n - h: the west half is columns 0..h-1, the east half columns
-// o..n-1, the north quarters rows 0..h-1, the south ones rows o..n-1 (odd n leaves the middle row and
+// r - c + n - 1 (both 0..2n-2). h = n / 2 and o = n - h: the west half is columns 0..h-1, the east half
+// columns o..n-1, the north quarters rows 0..h-1, the south ones rows o..n-1 (odd n leaves the middle row and
 // column h to the queens placed first). A half's placement on a set of rows pairs a placement of its north
 // quarter and one of its south quarter, both from the quarter table, on complementary columns and with no
 // diagonal in common. Its key holds the crossing diagonals it uses, those that meet squares of both halves:
@@ -28,9 +28,9 @@ enum class Side { West, East };
 
 // Which diagonals a key holds, and where.
 struct KeyLayout {
-    int Width = 0;                            // key bits, 0..64
-    std::array<std::int8_t, 64> UpBit{};      // by up diagonal: its key bit, or -1
-    std::array<std::int8_t, 64> DownBit{};    // by down diagonal: its key bit, or -1
+    int Width = 0;                          // key bits, 0..64
+    std::array<std::int8_t, 64> UpBit{};    // by up diagonal: its key bit, or -1
+    std::array<std::int8_t, 64> DownBit{};  // by down diagonal: its key bit, or -1
 
     // The key of a set of diagonals (bits of up and down diagonals); the ones outside the layout drop out.
     std::uint64_t Key(std::uint64_t up, std::uint64_t down) const;
@@ -53,8 +53,8 @@ KeyLayout RankedLayout(int n, std::span<const double> score, std::uint64_t leave
 // What a half is asked for.
 struct HalfRequest {
     Side Of = Side::West;
-    std::uint32_t Rows = 0;     // the half's rows, global bits (none of the middle row)
-    std::uint32_t Columns = 0;  // the half's free columns, bits 0..h-1 from its west edge
+    std::uint32_t Rows = 0;                        // the half's rows, global bits (none of the middle row)
+    std::uint32_t Columns = 0;                     // the half's free columns, bits 0..h-1 from its west edge
     std::uint64_t BlockedUp = 0, BlockedDown = 0;  // diagonals its queens must not use
     std::uint64_t Extra = 0;                       // ORed into every key
     // Even n, the four lists of the main diagonals: placements of the east half that use the up main diagonal
@@ -83,7 +83,8 @@ class HalfMaker {
         std::uint32_t Rows = 0;
         std::uint64_t BlockedUp = 0, BlockedDown = 0, ClassUp = 0, ClassDown = 0;
         Loaded Entries;
-        std::vector<std::array<std::uint32_t, 3>> Where;  // by columns: class 0 from [0], class 1 from [1], end [2]
+        std::vector<std::array<std::uint32_t, 3>>
+            Where;  // by columns: class 0 from [0], class 1 from [1], end [2]
     };
     struct Scratch {
         QuarterGroups North, South;
@@ -102,15 +103,18 @@ class HalfMaker {
         std::uint64_t UpReach = 0, DownReach = 0;
         std::array<std::array<std::uint64_t, 256>, 4> UpKey{}, DownKey{};
     };
-    static std::size_t CornerIndex(Side of, bool south) { return 2 * static_cast<std::size_t>(of == Side::East) + south; }
+    static std::size_t CornerIndex(Side of, bool south) {
+        return 2 * static_cast<std::size_t>(of == Side::East) + south;
+    }
     // Makes g hold the groups of `rows` of a corner, loaded with the blocked and class diagonals given.
     void Groups(QuarterGroups& g, std::size_t corner, std::uint32_t rows, std::uint64_t blockedUp,
                 std::uint64_t blockedDown, std::uint64_t classUp, std::uint64_t classDown) const;
     // Appends the entries of (rows, columns) of a corner that avoid the blocked diagonals to `to` (from
     // index `at`, growing it as needed), class 0 first: returns where class 1 begins and where it ends.
     std::array<std::uint32_t, 2> Load(std::size_t corner, std::uint32_t rows, std::uint32_t columns,
-                                      std::uint64_t blockedUp, std::uint64_t blockedDown, std::uint64_t classUp,
-                                      std::uint64_t classDown, Loaded& to, std::size_t at) const;
+                                      std::uint64_t blockedUp, std::uint64_t blockedDown,
+                                      std::uint64_t classUp, std::uint64_t classDown, Loaded& to,
+                                      std::size_t at) const;
     template <int Bytes>
     std::array<std::uint32_t, 2> LoadBytes(const Corner& c, bool south, std::span<const std::uint64_t> group,
                                            std::uint64_t blockedUp, std::uint64_t blockedDown,

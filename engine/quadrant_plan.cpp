@@ -78,8 +78,9 @@ QuadrantMemory QuadrantBytes(int n) {
 }
 
 std::uint64_t QuadrantPlan::Bytes() const {
-    return table_.Start.capacity() * sizeof(std::uint32_t) + table_.Entries.capacity() * sizeof(std::uint64_t) +
-           rowSets_.capacity() * sizeof(std::uint32_t) + units_.capacity() * sizeof(Unit);
+    return table_.Start.capacity() * sizeof(std::uint32_t) +
+           table_.Entries.capacity() * sizeof(std::uint64_t) + rowSets_.capacity() * sizeof(std::uint32_t) +
+           units_.capacity() * sizeof(Unit);
 }
 
 std::uint64_t QuadrantPlan::Scratch::Bytes() const {
@@ -98,7 +99,8 @@ std::uint64_t QuadrantPlan::CountRowSet(std::uint32_t east, Scratch& s, StopPoll
         halves_->Make({.Of = Side::East, .Rows = east, .Columns = half, .MainDiagonals = true}, s.East);
         const std::span<const std::uint64_t> eastKeys(s.East.Keys[0].data(), s.East.Size[0]);
         if (eastKeys.empty()) return 0;
-        halves_->Make({.Of = Side::West, .Rows = rows & ~east, .Columns = half, .MainDiagonals = true}, s.West);
+        halves_->Make({.Of = Side::West, .Rows = rows & ~east, .Columns = half, .MainDiagonals = true},
+                      s.West);
         const int cut = CutBitsFor(eastKeys.size(), width);
         s.Prepared[0].Prepare(eastKeys, width, cut);
         std::uint64_t count = 0;
@@ -132,7 +134,8 @@ std::uint64_t QuadrantPlan::CountRowSet(std::uint32_t east, Scratch& s, StopPoll
         s.Sorted.Sort({s.West.Keys[0].data(), s.West.Size[0]}, width, cut);
         count += weight * CountDisjointPairs(s.Prepared[0], s.Sorted, poll);
     };
-    if (const int centre = CentreWeight(n, east); centre != 0) west(h, -1, static_cast<std::uint64_t>(centre));
+    if (const int centre = CentreWeight(n, east); centre != 0)
+        west(h, -1, static_cast<std::uint64_t>(centre));
     for (std::uint32_t free = MiddleQueenRows(n, east); free != 0 && !poll.Stopped; free &= free - 1) {
         const int a = std::countr_zero(free);
         for (int b = a + 1; b < h; ++b)
@@ -197,8 +200,8 @@ std::size_t QuadrantPlanMaker::Begin(int phase) {
             samples_->Layout = RankedLayout(n_, std::vector<double>(2 * diagonals, 0.0), 0, 0);
             samples_->Halves = std::make_unique<HalfMaker>(plan_->table_, n_, samples_->Layout);
             const std::size_t tasks = std::min(kSampledRowSets, plan_->rowSets_.size());
-            samples_->Uses.assign(tasks, {std::vector<double>(2 * diagonals, 0.0),
-                                          std::vector<double>(2 * diagonals, 0.0)});
+            samples_->Uses.assign(
+                tasks, {std::vector<double>(2 * diagonals, 0.0), std::vector<double>(2 * diagonals, 0.0)});
             return tasks;
         }
     }
@@ -206,6 +209,7 @@ std::size_t QuadrantPlanMaker::Begin(int phase) {
 
 bool QuadrantPlanMaker::Run(std::size_t task, const std::atomic<bool>* stop) {
     const int n = n_, h = n / 2;
+    if (stop != nullptr && stop->load(std::memory_order_relaxed)) return false;
     switch (phase_) {
         case 0: return table_->Count(task, stop);
         case 1: return table_->Fill(task, stop);
@@ -257,9 +261,11 @@ bool QuadrantPlanMaker::Run(std::size_t task, const std::atomic<bool>* stop) {
             std::array<std::int16_t, 64> diagonalOf{};
             diagonalOf.fill(-1);
             for (std::size_t d = 0; d < diagonals; ++d) {
-                if (layout.UpBit[d] >= 0) diagonalOf[static_cast<std::size_t>(layout.UpBit[d])] = static_cast<std::int16_t>(d);
+                if (layout.UpBit[d] >= 0)
+                    diagonalOf[static_cast<std::size_t>(layout.UpBit[d])] = static_cast<std::int16_t>(d);
                 if (layout.DownBit[d] >= 0)
-                    diagonalOf[static_cast<std::size_t>(layout.DownBit[d])] = static_cast<std::int16_t>(diagonals + d);
+                    diagonalOf[static_cast<std::size_t>(layout.DownBit[d])] =
+                        static_cast<std::int16_t>(diagonals + d);
             }
             for (int side = 0; side < 2; ++side) {
                 if (stop != nullptr && stop->load(std::memory_order_relaxed)) return false;
@@ -269,7 +275,8 @@ bool QuadrantPlanMaker::Run(std::size_t task, const std::atomic<bool>* stop) {
                 for (std::size_t list = 0; list < 4; ++list) {
                     for (std::size_t i = 0; i < s.Size[list]; ++i) {
                         for (std::uint64_t k = s.Keys[list][i]; k != 0; k &= k - 1)
-                            uses[static_cast<std::size_t>(diagonalOf[static_cast<std::size_t>(std::countr_zero(k))])] += 1;
+                            uses[static_cast<std::size_t>(
+                                diagonalOf[static_cast<std::size_t>(std::countr_zero(k))])] += 1;
                     }
                     keys += static_cast<double>(s.Size[list]);
                 }

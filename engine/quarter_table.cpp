@@ -13,8 +13,7 @@ namespace {
 // Placements for h = 0..13 (the empty one included), by the walk below; from h = 13 on they no longer fit
 // 32-bit positions (each step multiplies them by about ten).
 constexpr std::array<std::uint64_t, 14> kEntries = {
-    1,      2,       5,        18,        87,         462,        2635,
-    16870,  118969,  915442,   7535369,   66807234,   633443407,  6354135838,
+    1, 2, 5, 18, 87, 462, 2635, 16870, 118969, 915442, 7535369, 66807234, 633443407, 6354135838,
 };
 
 // Leaves between two looks at the stop flag: about a millisecond of walking.
@@ -70,12 +69,14 @@ std::uint64_t QuarterTableBytes(int h) {
 }
 
 QuarterTableMaker::QuarterTableMaker(int h) {
-    if (h < 0 || QuarterTableEntries(h) > kMaxQuarterEntries) throw std::invalid_argument("quarter size out of range");
+    if (h < 0 || QuarterTableEntries(h) > kMaxQuarterEntries)
+        throw std::invalid_argument("quarter size out of range");
     table_.H = h;
     table_.Start.assign((std::size_t{1} << (2 * h)) + 1, 0);
 }
 
 bool QuarterTableMaker::Count(std::size_t task, const std::atomic<bool>* stop) {
+    if (stop != nullptr && stop->load(std::memory_order_relaxed)) return false;
     // The groups of these rows: Start[rows << h .. (rows + 1) << h), this task's alone.
     std::uint32_t* count = table_.Start.data() + (task << table_.H);
     std::fill(count, count + (std::size_t{1} << table_.H), 0u);
@@ -95,6 +96,7 @@ void QuarterTableMaker::Allocate() {
 }
 
 bool QuarterTableMaker::Fill(std::size_t task, const std::atomic<bool>* stop) {
+    if (stop != nullptr && stop->load(std::memory_order_relaxed)) return false;
     const std::size_t groups = std::size_t{1} << table_.H;
     const std::uint32_t* start = table_.Start.data() + (task << table_.H);
     std::vector<std::uint32_t> next(start, start + groups);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The quarter-board table of the quadrant counter: every placement of queens on some of the rows of an h x h
-// square (h = n / 2), one queen on each row it uses, no two on a column or a diagonal, grouped by the rows and
-// the columns it uses. An entry holds the square's own diagonals of its queens: up (row + column) in the low
-// 32 bits, down (row - column + h - 1) in the high 32 bits; rows and columns 0..h-1, as bits.
+// square (h = n / 2), one queen on each row it uses, no two on a column or a diagonal, grouped by the rows
+// and the columns it uses. An entry holds the square's own diagonals of its queens: up (row + column) in the
+// low 32 bits, down (row - column + h - 1) in the high 32 bits; rows and columns 0..h-1, as bits.
 //
 // The table is made in tasks of one set of rows each, which any threads may run in any order, each at most
 // once at a time: every Count task, then Allocate, then every Fill task. A task may be given up half done

@@ -53,7 +53,8 @@ std::vector<std::uint32_t> MakeRowSets(int n) {
     }
     // Row sets with the same south rows next to each other: they share the south quarters' groups.
     const int o = n - h;
-    std::stable_sort(sets.begin(), sets.end(), [o](std::uint32_t a, std::uint32_t b) { return (a >> o) < (b >> o); });
+    std::stable_sort(sets.begin(), sets.end(),
+                     [o](std::uint32_t a, std::uint32_t b) { return (a >> o) < (b >> o); });
     return sets;
 }
 

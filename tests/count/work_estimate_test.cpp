@@ -23,9 +23,10 @@ namespace {
 std::vector<std::uint64_t> SolutionSizes(int n) {
     const CountPlan plan({.N = n, .Fixed = {}}, false);
     std::vector<std::uint64_t> sizes;
+    TaskScratch scratch;
     for (std::size_t i = 0; i < plan.Size(); ++i) {
         StopPoll poll;
-        sizes.push_back(plan.CountTask(i, poll) + 1);
+        sizes.push_back(plan.CountTask(i, scratch, poll) + 1);
     }
     return sizes;
 }

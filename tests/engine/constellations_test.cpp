@@ -185,7 +185,7 @@ TEST(CountWorkUnit, StopsAndCountsNodes) {
         StopPoll none;
         std::uint64_t nodes = 0;
         const std::uint64_t counted = small.Share(
-            i, CountCompletionsNodes(MakeLayout({.N = 12, .Fixed = small.PlacedQueens(i)}), nodes));
+            i, CountCompletionsNodes(MakeLayout({.N = 12, .Fixed = small.PlacedQueens(i)}), nodes), none);
         EXPECT_EQ(counted, CountWorkUnit(small, i, none));
         EXPECT_GE(nodes, counted);
     }
