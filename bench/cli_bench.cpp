@@ -15,7 +15,13 @@
 //             given), one and two threads; R divides by the constellations at the same N and J in this run,
 //             P is the peak resident memory of that count alone; with jobs=1 also the processor time and
 //             its ratio, the steadier figures on a busy machine
-// With --big, only quadrant lines for n = 19 and 20 on two threads (minutes, not part of the default run).
+// With --big (minutes to an hour; not part of the default run), only the quadrants:
+//   cli_count n=N jobs=J method=quadrants seconds=T peak_mb=P kernel=K   whole counts: n = 19 on one and two
+//             threads, n = 20 on two (K the instruction set of the disjoint-pair count)
+//   cli_parts n=19 parts=64 jobs=2 seconds=T sum_ok=1     the 64 parts of n = 19 add up to the whole count
+//   cli_part n=N part=K/M jobs=2 seconds=T whole_estimate_s=E peak_mb=P   two parts of n = 21 (of 32) and
+//             n = 22 (of 256): T counts the part once its plan is made (plan_s, printed beside, is made once
+//             for the whole count), E = plan_s + M times the mean part: an estimate of the whole count
 // Exits 1 when a count is wrong. Arguments: the boards to run (default 16 17 for the lines above the method
 // lines, 17 18 for those).
 #include <algorithm>
@@ -26,6 +32,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -140,9 +147,63 @@ void MethodLines(int n, const std::vector<int>& jobCounts, bool constellations, 
             if (jobs == 1) std::printf(" cpu_seconds=%.3f", t.Cpu);
             if (jobs == 1 && j < referenceCpu.size())
                 std::printf(" cpu_ratio_to_constellations=%.3f", t.Cpu / referenceCpu[j]);
+            if (method == nq::CountMethod::Quadrants)
+                std::printf(" kernel=%s", nq::InstructionSetName(nq::ActiveInstructionSet()));
             std::printf("\n");
             std::fflush(stdout);
         }
+    }
+}
+
+// The parts of n = 19 cut into 64, one plan each as the machines of a cluster would make them: their sum.
+void PartsOfNineteen(bool& ok) {
+    constexpr int kParts = 64;
+    const auto start = std::chrono::steady_clock::now();
+    std::uint64_t sum = 0;
+    for (int k = 1; k <= kParts; ++k) {
+        sum += nq::CountSolutions({.Board = {.N = 19, .Fixed = {}},
+                                   .Jobs = 2,
+                                   .Options = {.Method = nq::CountMethod::Quadrants, .Part = k, .Parts = kParts}})
+                   .Solutions;
+    }
+    const bool right = sum == PublishedCount(19);
+    ok = right && ok;
+    std::printf("cli_parts n=19 parts=%d jobs=2 seconds=%.1f sum_ok=%d\n", kParts,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), right ? 1 : 0);
+    std::fflush(stdout);
+}
+
+// Parts of a count too long to run whole here: the plan made once, then each part counted on two threads.
+void PartLines(int n, int parts, const std::vector<int>& which) {
+    using Clock = std::chrono::steady_clock;
+    ResetPeakMemory();
+    Clock::time_point start = Clock::now();
+    const nq::PlanOptions options{.Method = nq::CountMethod::Quadrants, .Part = 1, .Parts = 1};
+    nq::CountPlanMaker maker({.N = n, .Fixed = {}}, false, options, 2);
+    maker.Make(nullptr);
+    const std::unique_ptr<nq::CountPlan> whole = maker.Take();
+    const double plan = std::chrono::duration<double>(Clock::now() - start).count();
+    std::vector<double> times;
+    for (const int k : which) {
+        // The part's tasks are every parts-th unit of the whole plan, as --part K/M takes them: the others are
+        // entered as done.
+        nq::TaskLedger ledger(whole->Size());
+        for (std::size_t i = 0; i < whole->Size(); ++i) {
+            if ((i + static_cast<std::size_t>(parts) - static_cast<std::size_t>(k) + 1) % static_cast<std::size_t>(parts) != 0)
+                ledger.Finish(i, 0, 0, false);
+        }
+        start = Clock::now();
+        nq::CountTasks(*whole, ledger, {.Jobs = 2});
+        times.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+        double mean = 0;
+        for (const double t : times)
+            mean += t;
+        mean /= static_cast<double>(times.size());
+        std::printf("cli_part n=%d part=%d/%d jobs=2 seconds=%.1f plan_s=%.1f whole_estimate_s=%.0f peak_mb=%.0f "
+                    "kernel=%s\n",
+                    n, k, parts, times.back(), plan, plan + parts * mean, PeakMegabytes(),
+                    nq::InstructionSetName(nq::ActiveInstructionSet()));
+        std::fflush(stdout);
     }
 }
 
@@ -171,8 +232,11 @@ int main(int argc, char** argv) {
     }
     bool ok = true;
     if (big) {
-        for (const int n : {19, 20})
-            MethodLines(n, {2}, false, ok);
+        MethodLines(19, {1, 2}, false, ok);
+        MethodLines(20, {2}, false, ok);
+        PartsOfNineteen(ok);
+        PartLines(21, 32, {1, 2});
+        PartLines(22, 256, {1, 200});
         if (!ok) std::fputs("cli_count: wrong count\n", stderr);
         return ok ? 0 : 1;
     }

@@ -311,6 +311,7 @@ void HalfMaker::Make(const HalfRequest& r, Scratch& s) const {
     const std::uint64_t* sk = s.South.Entries.Key.data();
     const PairFunction pair = PairFor(ActiveInstructionSet());
     for (std::uint32_t cols = r.Columns;; cols = (cols - 1) & r.Columns) {
+        if (r.Stop != nullptr && r.Stop->load(std::memory_order_relaxed)) return;
         const std::array<std::uint32_t, 3>& nw = s.North.Where[cols];
         const std::array<std::uint32_t, 3>& sw = s.South.Where[r.Columns & ~cols];
         if (nw[2] != nw[0] && sw[2] != sw[0]) {

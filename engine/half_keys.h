@@ -15,6 +15,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -61,6 +62,9 @@ struct HalfRequest {
     // n - 1 or the down main diagonal n - 1 are left out; west placements go to list u + 2 d, u (d) telling
     // whether the half uses the up (down) main diagonal. Otherwise every key goes to list 0.
     bool MainDiagonals = false;
+    // Looked at between the sets of columns the quarters split: once it holds, Make ends early with some of
+    // the keys.
+    const std::atomic<bool>* Stop = nullptr;
 };
 
 // Makes the keys of halves; shared read-only by every thread (each with its own Scratch).
@@ -92,7 +96,8 @@ class HalfMaker {
         std::array<std::size_t, 4> Size{};
         std::size_t Bytes() const;
     };
-    // Fills s.Keys[k][0 .. s.Size[k]) with the keys of every placement the request asks for.
+    // Fills s.Keys[k][0 .. s.Size[k]) with the keys of every placement the request asks for (some of them,
+    // once request.Stop holds).
     void Make(const HalfRequest& request, Scratch& s) const;
 
   private:

@@ -79,7 +79,7 @@ QuadrantMemory QuadrantBytes(int n) {
 
 std::uint64_t QuadrantPlan::Bytes() const {
     return table_.Start.capacity() * sizeof(std::uint32_t) +
-           table_.Entries.capacity() * sizeof(std::uint64_t) + rowSets_.capacity() * sizeof(std::uint32_t) +
+           table_.Size() * sizeof(std::uint64_t) + rowSets_.capacity() * sizeof(std::uint32_t) +
            units_.capacity() * sizeof(Unit);
 }
 
@@ -113,7 +113,7 @@ std::uint64_t QuadrantPlan::CountRowSet(std::uint32_t east, Scratch& s, StopPoll
     }
     // Odd n: the east half on E before any middle queen, prepared once, then the west half streamed for each
     // choice of middle queens.
-    halves_->Make({.Of = Side::East, .Rows = east, .Columns = half}, s.East);
+    halves_->Make({.Of = Side::East, .Rows = east, .Columns = half, .Stop = poll.Stop}, s.East);
     if (s.East.Size[0] == 0) return 0;
     const int cut = CutBitsFor(s.East.Size[0], width);
     s.Prepared[0].Prepare({s.East.Keys[0].data(), s.East.Size[0]}, width, cut);
@@ -125,7 +125,8 @@ std::uint64_t QuadrantPlan::CountRowSet(std::uint32_t east, Scratch& s, StopPoll
                       .Columns = half,
                       .BlockedUp = m.Up,
                       .BlockedDown = m.Down,
-                      .Extra = layout_.Key(m.Up, m.Down)};
+                      .Extra = layout_.Key(m.Up, m.Down),
+                      .Stop = poll.Stop};
         if (b >= 0) {
             r.Rows &= ~(1u << a);
             r.Columns &= ~(1u << b);
@@ -147,10 +148,11 @@ std::uint64_t QuadrantPlan::CountRowSet(std::uint32_t east, Scratch& s, StopPoll
 std::uint64_t QuadrantPlan::CountUnit(std::size_t i, Scratch& s, StopPoll& poll) const {
     const Unit& unit = units_[i];
     std::uint64_t count = 0;
-    for (std::uint32_t k = unit.First; k < unit.First + unit.Count; ++k) {
-        if (poll.Stop != nullptr && poll.Stop->load(std::memory_order_relaxed)) poll.Stopped = true;
-        if (poll.Stopped) return 0;
+    // A row set's halves end early once the flag holds, leaving a count short: the flag is looked at after
+    // each row set, so that no short count is taken for a whole one.
+    for (std::uint32_t k = unit.First; k < unit.First + unit.Count && !poll.Stopped; ++k) {
         count += CountRowSet(rowSets_[k], s, poll);
+        if (poll.Stop != nullptr && poll.Stop->load(std::memory_order_relaxed)) poll.Stopped = true;
     }
     return poll.Stopped ? 0 : count;
 }
@@ -249,8 +251,10 @@ bool QuadrantPlanMaker::Run(std::size_t task, const std::atomic<bool>* stop) {
             const std::uint32_t e = sets[task * sets.size() / samples_->Uses.size()];
             const std::uint32_t half = (1u << h) - 1, rest = OutsideMiddle(n) & ~e;
             HalfMaker::Scratch s;
-            HalfRequest east{.Of = Side::East, .Rows = e, .Columns = half, .MainDiagonals = n % 2 == 0};
-            HalfRequest west{.Of = Side::West, .Rows = rest, .Columns = half, .MainDiagonals = n % 2 == 0};
+            HalfRequest east{
+                .Of = Side::East, .Rows = e, .Columns = half, .MainDiagonals = n % 2 == 0, .Stop = stop};
+            HalfRequest west{
+                .Of = Side::West, .Rows = rest, .Columns = half, .MainDiagonals = n % 2 == 0, .Stop = stop};
             if (n % 2 == 1 && MiddleQueenRows(n, e) != 0) {
                 const int a = std::countr_zero(MiddleQueenRows(n, e));
                 west.Rows &= ~(1u << a);
@@ -268,9 +272,11 @@ bool QuadrantPlanMaker::Run(std::size_t task, const std::atomic<bool>* stop) {
                         static_cast<std::int16_t>(diagonals + d);
             }
             for (int side = 0; side < 2; ++side) {
-                if (stop != nullptr && stop->load(std::memory_order_relaxed)) return false;
                 samples_->Halves->Make(side == 0 ? east : west, s);
+                // Keys cut short by a stop are no sample: the task runs again from the start.
+                if (stop != nullptr && stop->load(std::memory_order_relaxed)) return false;
                 std::vector<double>& uses = samples_->Uses[task][static_cast<std::size_t>(side)];
+                std::fill(uses.begin(), uses.end(), 0.0);
                 double keys = 0;
                 for (std::size_t list = 0; list < 4; ++list) {
                     for (std::size_t i = 0; i < s.Size[list]; ++i) {

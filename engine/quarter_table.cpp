@@ -92,7 +92,7 @@ void QuarterTableMaker::Allocate() {
         start = static_cast<std::uint32_t>(sum);
         sum += size;
     }
-    table_.Entries.resize(sum);
+    table_.Entries.reset(new std::uint64_t[sum]);
 }
 
 bool QuarterTableMaker::Fill(std::size_t task, const std::atomic<bool>* stop) {
@@ -100,7 +100,7 @@ bool QuarterTableMaker::Fill(std::size_t task, const std::atomic<bool>* stop) {
     const std::size_t groups = std::size_t{1} << table_.H;
     const std::uint32_t* start = table_.Start.data() + (task << table_.H);
     std::vector<std::uint32_t> next(start, start + groups);
-    std::uint64_t* entries = table_.Entries.data();
+    std::uint64_t* entries = table_.Entries.get();
     return WalkRows(table_.H, static_cast<std::uint32_t>(task), stop,
                     [&next, entries](std::uint32_t columns, std::uint32_t up, std::uint32_t down) {
                         entries[next[columns]++] = up | std::uint64_t{down} << 32;

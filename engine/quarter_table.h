@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -30,11 +31,14 @@ std::uint64_t QuarterTableBytes(int h);
 struct QuarterTable {
     int H = 0;
     std::vector<std::uint32_t> Start;  // by group (rows << h | columns): its first entry; one more at the end
-    std::vector<std::uint64_t> Entries;
+    // Left uninitialised when allocated, so that its pages are first touched by the tasks that fill them, on
+    // every thread, rather than all at once by one.
+    std::unique_ptr<std::uint64_t[]> Entries;
 
+    std::size_t Size() const { return Start.empty() ? 0 : Start.back(); }
     std::span<const std::uint64_t> Group(std::uint32_t rows, std::uint32_t columns) const {
         const std::size_t g = (static_cast<std::size_t>(rows) << H) | columns;
-        return {Entries.data() + Start[g], Entries.data() + Start[g + 1]};
+        return {Entries.get() + Start[g], Entries.get() + Start[g + 1]};
     }
     std::uint32_t GroupSize(std::uint32_t rows, std::uint32_t columns) const {
         const std::size_t g = (static_cast<std::size_t>(rows) << H) | columns;

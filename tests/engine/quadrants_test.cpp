@@ -114,7 +114,7 @@ TEST(Quadrants, QuarterTableSizesMatchTheirWalk) {
         maker.Allocate();
         for (std::size_t t = 0; t < maker.Tasks(); ++t)
             maker.Fill(t, nullptr);
-        EXPECT_EQ(maker.Take().Entries.size(), QuarterTableEntries(h)) << "h=" << h;
+        EXPECT_EQ(maker.Take().Size(), QuarterTableEntries(h)) << "h=" << h;
     }
     EXPECT_GT(QuarterTableEntries(13), kMaxQuarterEntries);
     EXPECT_GT(QuadrantBytes(22).Plan, QuarterTableBytes(11));
