@@ -168,8 +168,8 @@ bool CountPlanMaker::MakeQuadrants(const std::atomic<bool>* stop) {
         }
         double before = 0;
         for (int p = 0; p < phase_; ++p)
-            before += QuadrantPlanMaker::PhaseShare(n, p);
-        const double share = QuadrantPlanMaker::PhaseShare(n, phase_);
+            before += QuadrantPlanMaker::PhaseShare(p);
+        const double share = QuadrantPlanMaker::PhaseShare(phase_);
         RunOnThreads(jobs_, tasks_, stop, [&](std::size_t t) {
             if (done_[t].load(std::memory_order_relaxed) || !quadrants_->Run(t, stop)) return;
             done_[t].store(true, std::memory_order_relaxed);

@@ -89,7 +89,7 @@ class QuadrantPlanMaker {
     // Runs a task of the phase begun last. False when stopped before the end: run it again later.
     bool Run(std::size_t task, const std::atomic<bool>* stop);
     // The share of the whole making that a phase takes, roughly (the shares add up to 1).
-    static double PhaseShare(int n, int phase);
+    static double PhaseShare(int phase);
     // After every task of the last phase.
     std::shared_ptr<const QuadrantPlan> Finish();
 
