@@ -12,7 +12,10 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace nq {
@@ -27,10 +30,33 @@ std::uint64_t QuarterTableEntries(int h);
 // Bytes of the table for h: its entries and its index.
 std::uint64_t QuarterTableBytes(int h);
 
+// An allocator that leaves new elements unwritten: the Fill tasks write every entry of the table, and
+// zeroing its half gigabyte (n = 23) first would take the one thread that allocates a second or two, in
+// which a stop is not looked at.
+template <class T>
+struct UnwrittenAllocator : std::allocator<T> {
+    using value_type = T;
+    template <class U>
+    struct rebind {
+        using other = UnwrittenAllocator<U>;
+    };
+    UnwrittenAllocator() = default;
+    template <class U>
+    UnwrittenAllocator(const UnwrittenAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
 struct QuarterTable {
     int H = 0;
     std::vector<std::uint32_t> Start;  // by group (rows << h | columns): its first entry; one more at the end
-    std::vector<std::uint64_t> Entries;
+    std::vector<std::uint64_t, UnwrittenAllocator<std::uint64_t>> Entries;
 
     std::span<const std::uint64_t> Group(std::uint32_t rows, std::uint32_t columns) const {
         const std::size_t g = (static_cast<std::size_t>(rows) << H) | columns;
