@@ -3,6 +3,8 @@
 // count and its Ctrl+C.
 #include "console/runners.h"
 
+#include <langinfo.h>
+#include <locale.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -26,6 +28,7 @@
 #include "count/work_estimate.h"
 #include "engine/board.h"
 #include "engine/duration.h"
+#include "engine/number_text.h"
 #include "engine/search_tree.h"
 
 namespace nq::console {
@@ -122,6 +125,21 @@ class ProgressLine {
     std::thread thread_;
 };
 
+// How the user's locale (LC_ALL, LC_NUMERIC, LANG) writes numbers, for the progress line; ungrouped where it
+// names none or one that is not installed. The process's C locale stays as it is: nothing else printed
+// changes.
+NumberFormat EnvironmentNumbers() {
+    NumberFormat format{"", ".", ""};
+    const locale_t locale = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
+    if (locale == static_cast<locale_t>(0)) return format;
+    const std::string point = nl_langinfo_l(RADIXCHAR, locale);
+    if (!point.empty()) format.Point = point;
+    format.Separator = nl_langinfo_l(THOUSEP, locale);
+    format.Grouping = nl_langinfo_l(GROUPING, locale);
+    freelocale(locale);
+    return format;
+}
+
 // Stops a count on Ctrl+C, SIGTERM (a kill, a cluster's time limit) and SIGHUP (a closed terminal) while it
 // lives.
 class InterruptGuard {
@@ -211,9 +229,9 @@ int CountWithGuard(const Problem& p, bool unique, int jobs, const std::string& s
     int signal = 0;
     {
         WorkEstimate estimate(ledger.Size());
+        const NumberFormat numbers = EnvironmentNumbers();
         ProgressLine line(err, [&](double elapsed, int width) {
-            estimate.Update(ledger);
-            return ProgressText(estimate, ledger, elapsed, width);
+            return ProgressText(ReadCountFigures(estimate, ledger, elapsed), elapsed, width, numbers);
         });
         const TaskRun run{.Jobs = jobs, .Stop = &gInterrupted};
         if (savePath.empty()) {
@@ -251,16 +269,17 @@ int CountWithGuard(const Problem& p, bool unique, int jobs, const std::string& s
 
 }  // namespace
 
-std::string ProgressText(const WorkEstimate& estimate, const TaskLedger& ledger, double elapsed, int width) {
-    char figure[64];
-    std::snprintf(figure, sizeof figure, "%.1f%%", 100.0 * estimate.Share());
-    const std::string share = (estimate.Known() ? figure : "\u2014") + std::string(" done");
-    const std::string spent = FormatDuration(elapsed, 0) + " elapsed";
-    const double seconds = SecondsLeft(estimate, ledger, elapsed);
-    const std::string left =
-        seconds >= 0.0 ? "about " + FormatDuration(seconds, 0) + " left" : "time left \u2014";
-    std::snprintf(figure, sizeof figure, "%.3g", static_cast<double>(ledger.RunSolutions()) / elapsed);
-    const std::string rate = (ledger.RunFinished() > 0 ? figure : "\u2014") + std::string(" solutions/s");
+std::string ProgressText(const CountFigures& figures, double elapsed, int width,
+                         const NumberFormat& numbers) {
+    const std::string unknown = "\u2014";
+    std::string share = figures.Known ? FixedText(100.0 * figures.Share, 1, numbers) + "%" : unknown;
+    share += " done";
+    const std::string spent = FormatDuration(elapsed, 0, numbers) + " elapsed";
+    std::string left = "time left " + unknown;
+    if (figures.SecondsLeft >= 0.0)
+        left = "about " + FormatDuration(figures.SecondsLeft, 0, numbers) + " left";
+    std::string rate = figures.Rate >= 0.0 ? RateText(figures.Rate, numbers) : unknown;
+    rate += " solutions/s";
     // Longest first, then with the parts of least use dropped one by one: the rate, the time elapsed, the
     // label, the share done. The time left goes last, cut to the width.
     const std::string texts[] = {

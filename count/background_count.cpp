@@ -48,7 +48,18 @@ void BackgroundCount::Resume() {
             state->Ready.store(true, std::memory_order_release);
         }
         if (state->Stop.load(std::memory_order_relaxed)) return;
+        {
+            const std::lock_guard<std::mutex> lock(state->ClockMutex);
+            state->CountingSince = std::chrono::steady_clock::now();
+        }
         CountTasks(*state->Plan, *state->Ledger, {.Jobs = state->Jobs, .Stop = &state->Stop});
+        {
+            const std::lock_guard<std::mutex> lock(state->ClockMutex);
+            state->CountedSeconds +=
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - *state->CountingSince)
+                    .count();
+            state->CountingSince.reset();
+        }
         if (state->Ledger->Finished() == state->Ledger->Size())
             state->Done.store(true, std::memory_order_release);
     });
@@ -87,6 +98,25 @@ std::uint64_t BackgroundCount::RunSolutions() const {
 std::uint64_t BackgroundCount::PlanBytes() const {
     if (state_ == nullptr || !state_->Ready.load(std::memory_order_acquire)) return 0;
     return state_->Plan->Bytes();
+}
+
+double BackgroundCount::CountingSeconds(const State& state) {
+    const std::lock_guard<std::mutex> lock(state.ClockMutex);
+    if (!state.CountingSince) return state.CountedSeconds;
+    return state.CountedSeconds +
+           std::chrono::duration<double>(std::chrono::steady_clock::now() - *state.CountingSince).count();
+}
+
+std::optional<BackgroundProgress> BackgroundCount::Progress() const {
+    if (state_ == nullptr || state_->Failed.load(std::memory_order_relaxed)) return std::nullopt;
+    BackgroundProgress progress;
+    progress.Jobs = state_->Jobs;
+    progress.Preparing = !state_->Ready.load(std::memory_order_acquire);
+    progress.Prepared = PreparedShare();
+    if (progress.Preparing) return progress;
+    if (estimate_ == nullptr) estimate_ = std::make_unique<WorkEstimate>(state_->Ledger->Size());
+    progress.Count = ReadCountFigures(*estimate_, *state_->Ledger, CountingSeconds(*state_));
+    return progress;
 }
 
 }  // namespace nq

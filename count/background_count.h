@@ -2,12 +2,15 @@
 // The count of a whole problem made in the background of a thread that looks at it now and then (the
 // window's): the console's plan and counter on worker threads of their own, one plan per problem, paused and
 // resumed keeping what was made and counted, its total once every task is done, and what the console's
-// progress line shows: the share of the plan made, the solutions so far, the weighted share of the count.
+// progress line shows: the share of the plan made, the solutions so far, the weighted share of the count,
+// the rate and the time left.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -17,6 +20,16 @@
 #include "engine/problem.h"
 
 namespace nq {
+
+// What the displays of a background count show, read at one moment.
+struct BackgroundProgress {
+    int Jobs = 1;            // the workers
+    bool Preparing = false;  // the plan is being made, or waits to be made on the next Resume
+    double Prepared = 0.0;   // 0..1: how much of the plan is made
+    // The count's figures once the plan is made (nothing known before); the rate and the time left are
+    // over the time the workers have counted, pauses and the plan's making left out.
+    CountFigures Count;
+};
 
 class BackgroundCount {
   public:
@@ -53,12 +66,16 @@ class BackgroundCount {
     }
     // 0..1: the weighted share of the count done, never decreasing; -1 before Begin, 0 while preparing.
     double Share() const;
-    // The solutions of the finished tasks, and those of this run's alone (since the last Resume); 0 while
-    // preparing.
+    // The solutions of the finished tasks, and those the workers counted themselves (the same: a background
+    // count reads no save file); 0 while preparing.
     std::uint64_t SolutionsSoFar() const;
     std::uint64_t RunSolutions() const;
     // Memory the plan holds (not the workers' buffers), in bytes.
     std::uint64_t PlanBytes() const;
+    // What the displays show now; nullopt before Begin and once the plan could not be made (the count never
+    // comes). Reads every task of the ledger: at a display's pace, not per pass. Virtual so that a test can
+    // script what a count shows.
+    virtual std::optional<BackgroundProgress> Progress() const;
 
   private:
     // What the counting thread works on.
@@ -72,7 +89,13 @@ class BackgroundCount {
         std::atomic<bool> Ready{false};
         std::atomic<bool> Done{false};    // every task finished
         std::atomic<bool> Failed{false};  // the plan could not be made: the count never comes
+        // The seconds the workers have counted: those of the runs ended, and the start of the one under way.
+        mutable std::mutex ClockMutex;
+        double CountedSeconds = 0.0;
+        std::optional<std::chrono::steady_clock::time_point> CountingSince;
     };
+    // Seconds the workers have counted so far, over every run.
+    static double CountingSeconds(const State& state);
     // Stops the thread and waits for it.
     void StopThread();
 

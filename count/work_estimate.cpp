@@ -66,4 +66,16 @@ double SecondsLeft(const WorkEstimate& estimate, const TaskLedger& ledger, doubl
     return estimate.RemainingWork() / pace;
 }
 
+CountFigures ReadCountFigures(WorkEstimate& estimate, const TaskLedger& ledger, double elapsed) {
+    estimate.Update(ledger);
+    CountFigures figures;
+    figures.Solutions = ledger.Solutions();
+    figures.Known = estimate.Known();
+    figures.Share = estimate.Share();
+    if (ledger.RunFinished() > 0 && elapsed > 0.0)
+        figures.Rate = static_cast<double>(ledger.RunSolutions()) / elapsed;
+    figures.SecondsLeft = SecondsLeft(estimate, ledger, elapsed);
+    return figures;
+}
+
 }  // namespace nq

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "count/task_ledger.h"
@@ -37,5 +38,19 @@ class WorkEstimate {
 // Seconds left: the estimated remaining work over this run's pace (its finished work per second of the
 // clock). elapsed: seconds since this run started. Negative while unknown (no task of this run finished).
 double SecondsLeft(const WorkEstimate& estimate, const TaskLedger& ledger, double elapsed);
+
+// What a count's progress displays show, read at one moment: the console's progress line and the board
+// window read the same figures.
+struct CountFigures {
+    std::uint64_t Solutions = 0;  // the finished tasks' sum, those read back from a save file included
+    bool Known = false;           // some task has finished: Share is an estimate
+    double Share = 0.0;           // 0..1, as WorkEstimate::Share
+    double Rate = -1.0;         // this run's solutions per second; negative until a task of this run finished
+    double SecondsLeft = -1.0;  // as SecondsLeft: negative while unknown
+};
+
+// Updates `estimate` (made for the ledger's tasks) and reads the figures. elapsed: seconds this run has
+// counted (the plan's making and the pauses not included).
+CountFigures ReadCountFigures(WorkEstimate& estimate, const TaskLedger& ledger, double elapsed);
 
 }  // namespace nq

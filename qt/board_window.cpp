@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPoint>
@@ -30,6 +31,7 @@
 #include "qt/board_canvas.h"
 #include "qt/board_status.h"
 #include "qt/launcher_progress.h"
+#include "qt/locale_numbers.h"
 #include "qt/picture_file.h"
 #include "qt/plain_progress_bar.h"
 #include "qt/qt_view.h"
@@ -50,6 +52,7 @@ BoardWindow::BoardWindow(Form1& form, QtView& view)
     : QWidget(nullptr, Qt::Window),
       form_(form),
       view_(view),
+      watcher_(NumbersOf(QLocale())),
       launcher_(std::make_unique<LauncherProgress>()) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(BoardAccessibleFactory);
@@ -150,12 +153,13 @@ void BoardWindow::Refresh() {
     canvas_->Repaint(before);
     const QString status = QString::fromStdString(picture.Status);
     if (status_->text() != status) status_->setText(status);
+    const QString tip = QString::fromStdString(picture.StatusTip);
+    if (status_->toolTip() != tip) status_->setToolTip(tip);
     if (progress_->isVisible() != picture.ShowProgress) progress_->setVisible(picture.ShowProgress);
     const int value = static_cast<int>(std::lround(picture.Progress * 1000.0));
-    if (progress_->value() != value) {
-        progress_->setValue(value);
-        progress_->setFormat(QStringLiteral("%1 %").arg(picture.Progress * 100.0, 0, 'f', 1));
-    }
+    if (progress_->value() != value) progress_->setValue(value);
+    const QString label = QString::fromStdString(picture.ProgressLabel);
+    if (progress_->format() != label) progress_->setFormat(label);
 }
 
 void BoardWindow::CopyDisplayRow() {

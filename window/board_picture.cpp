@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
+#include "count/background_count.h"
 #include "engine/duration.h"
 #include "engine/problem.h"
 #include "window/controls.h"
@@ -36,8 +38,21 @@ void MarkAttacked(BoardPicture& p) {
     }
 }
 
-std::string Count(std::int64_t solutions) {
-    return solutions == 1 ? std::string("1 solution") : Decimal(solutions) + " solutions";
+// What the tooltip says while the workers count or are paused: how the two solution numbers relate.
+constexpr const char* kCountingTip =
+    "Solutions so far: those of the parts of the problem the workers on every core have counted to the end. "
+    "The main window's solution number is its own step-by-step search's, which goes on slowly beside them so "
+    "that every stop shows an exact position; the search ends the moment their count is complete.";
+constexpr const char* kPreparingTip =
+    "Before they count, the workers on every core make the count's plan: on a big board, the table of every "
+    "placement of a quarter of the board.";
+
+std::string Cores(int jobs) {
+    return Decimal(jobs) + (jobs == 1 ? " core" : " cores");
+}
+
+std::string About(const std::string& duration) {
+    return (duration.front() == 'm' ? "" : "about ") + duration + " left";
 }
 
 // True after start-up and after a reset until the next test: no n accepted, or the board cleared (no row
@@ -119,19 +134,78 @@ void BoardWatcher::TakeRows(const Form1& form, bool fromDisplayRow) {
     haveQueens_ = true;
 }
 
-std::string BoardWatcher::RunFigures(const Form1& form, double seconds) const {
-    const double elapsed = seconds - runStart_;
-    std::string text = ", " + Count(form.SolutionCount) + ", " + FormatDuration(elapsedBefore_ + elapsed, 1);
+std::string BoardWatcher::Solutions(std::uint64_t count) const {
+    return count == 1 ? std::string("1 solution") : CountText(count, numbers_) + " solutions";
+}
+
+std::string BoardWatcher::Percent(double share, int decimals) const {
+    return FixedText(100.0 * share, decimals, numbers_) + " %";
+}
+
+std::string BoardWatcher::SteppedFigures(const Form1& form, double elapsed) const {
+    std::string text = ", " + Solutions(static_cast<std::uint64_t>(form.SolutionCount)) + ", " +
+                       FormatDuration(elapsedBefore_ + elapsed, 1, numbers_);
     if (elapsed >= 1.0) {
         const double rate = static_cast<double>(form.SolutionCount - countAtStart_) / elapsed;
-        text += ", " + Decimal(std::llround(rate)) + " solutions/s";
+        text += ", " + RateText(rate, numbers_) + " solutions/s";
         const double done = progress_.Value() - shareAtStart_;
-        if (done > 0.0) {
-            const std::string left = FormatDuration(elapsed * (1.0 - progress_.Value()) / done, 1);
-            text += (left.front() == 'm' ? ", " : ", about ") + left + " left";
-        }
+        if (done > 0.0)
+            text += ", " + About(FormatDuration(elapsed * (1.0 - progress_.Value()) / done, 1, numbers_));
     }
     return text;
+}
+
+void BoardWatcher::ComposeRun(const Form1& form, double seconds) {
+    const double elapsed = seconds - runStart_;
+    runStatus_ = form.Text2.Text;
+    runTip_.clear();
+    // With the box checked the workers wait: the search steps to its next solution on its own.
+    const std::optional<BackgroundProgress> count =
+        form.StopsAtSolutions() ? std::nullopt : form.WholeCount();
+    if (count.has_value()) {
+        ComposeCount(*count, form.BoardSize, FormatDuration(elapsedBefore_ + elapsed, 1, numbers_));
+        return;
+    }
+    progress_.Update(static_cast<const Board&>(form));
+    runStatus_ += SteppedFigures(form, elapsed);
+    runProgress_ = progress_.Value();
+    runLabel_ = Percent(runProgress_, 1);
+}
+
+void BoardWatcher::ComposeCount(const BackgroundProgress& count, std::int32_t n, const std::string& spent) {
+    if (count.Preparing) {
+        // The plan's share has a bar of its own; the count's share starts from 0 once it is made.
+        runStatus_ += ", preparing the count of n = " + Decimal(n) + ": " + Percent(count.Prepared, 0) +
+                      ", " + spent + " elapsed";
+        runTip_ = kPreparingTip;
+        runProgress_ = count.Prepared;
+        runLabel_ = "preparing: " + Percent(count.Prepared, 0);
+        return;
+    }
+    const CountFigures& figures = count.Count;
+    countedOn_ = count.Jobs;
+    if (figures.Known) progress_.Update(figures.Share);
+    runStatus_ += ", counting on " + Cores(count.Jobs) + ": " + Solutions(figures.Solutions) + " so far";
+    if (figures.Known) runStatus_ += " (" + Percent(figures.Share, 1) + ")";
+    if (figures.Rate >= 0.0) runStatus_ += ", " + RateText(figures.Rate, numbers_) + " a second";
+    runStatus_ += ", " + spent + " elapsed";
+    if (figures.SecondsLeft >= 0.0)
+        runStatus_ += ", " + About(FormatDuration(figures.SecondsLeft, 1, numbers_));
+    runTip_ = kCountingTip;
+    runProgress_ = progress_.Value();
+    runLabel_ = Percent(runProgress_, 1);
+}
+
+void BoardWatcher::TakePaused(const BackgroundProgress& count) {
+    BoardPicture& p = picture_;
+    if (count.Preparing) {
+        p.Status += "; the count of n = " + Decimal(p.N) + " is " + Percent(count.Prepared, 0) + " prepared";
+        p.StatusTip = kPreparingTip;
+        return;
+    }
+    p.Status += "; counted on " + Cores(count.Jobs) + " so far: " + Solutions(count.Count.Solutions);
+    if (count.Count.Known) p.Status += " (" + Percent(count.Count.Share, 1) + ")";
+    p.StatusTip = kCountingTip;
 }
 
 void BoardWatcher::TakeStep(const Form1& form, const StepFrame& step) {
@@ -147,7 +221,9 @@ void BoardWatcher::TakeStep(const Form1& form, const StepFrame& step) {
     p.StepColumn = step.Column;
     p.StepRow = step.ToRow;
     p.TakenBack = step.TakenBack;
-    auto many = [](std::int64_t k, const char* one) { return Decimal(k) + " " + one + (k == 1 ? "" : "s"); };
+    auto many = [this](std::int64_t k, const char* one) {
+        return CountText(static_cast<std::uint64_t>(k), numbers_) + " " + one + (k == 1 ? "" : "s");
+    };
     p.Status += ", " + many(step.Steps, "step") + (step.CountedFromStart ? ", " : " and ") +
                 many(step.Backtracks, "backtrack") + (step.CountedFromStart ? "" : " watched");
 }
@@ -178,6 +254,7 @@ const BoardPicture& BoardWatcher::Take(const Form1& form, double seconds, const 
         case BoardPhase::Entry:
             haveQueens_ = false;
             progress_.Restart();
+            countedOn_ = 0;
             p.Editable = !form.Text7[0].Locked;
             if (phase == BoardPhase::NoBoard) {
                 p.Status += ": type n in the main window and press test";
@@ -200,34 +277,49 @@ const BoardPicture& BoardWatcher::Take(const Form1& form, double seconds, const 
                 if (before != BoardPhase::Stopped || last.N != p.N || form.SolutionCount < countAtStart_) {
                     progress_.Restart();
                     elapsedBefore_ = 0.0;
+                    countedOn_ = 0;
                 }
                 runStart_ = seconds;
                 countAtStart_ = form.SolutionCount;
                 shareAtStart_ = progress_.Value();
             }
             TakeRows(form, false);
-            progress_.Update(form);
             // The figures (status and progress) are kept for a moment: read at a human pace, they cost the
             // run less, and a window that mirrors while the run is held (a question box open) comes to rest
             // instead of repainting the clock.
             if (before != BoardPhase::Running || seconds - figuresAt_ >= kFiguresInterval) {
-                runStatus_ = p.Status + RunFigures(form, seconds);
-                runProgress_ = progress_.Value();
+                ComposeRun(form, seconds);
                 figuresAt_ = seconds;
             }
             p.Status = runStatus_;
+            p.StatusTip = runTip_;
             p.ShowProgress = true;
             if (step != nullptr && step->N == p.N) TakeStep(form, *step);
             p.Progress = runProgress_;
+            p.ProgressLabel = runLabel_;
             return p;
-        case BoardPhase::Stopped:
+        case BoardPhase::Stopped: {
             TakeRows(form, true);
-            progress_.Update(form);
-            p.Status += state == kStateSolutionFound ? ", solution " + form.Text3.Text
-                                                     : ", " + Count(form.SolutionCount);
+            const std::optional<BackgroundProgress> count = form.WholeCount();
+            if (state == kStateSolutionFound) {
+                p.Status += ", solution " + GroupDigits(form.Text3.Text, numbers_);
+            } else {
+                p.Status += ", " + Solutions(static_cast<std::uint64_t>(form.SolutionCount));
+                if (count.has_value()) TakePaused(*count);
+            }
             p.ShowProgress = true;
             if (step != nullptr && step->N == p.N && step->Row == p.Row) TakeStep(form, *step);
+            if (!count.has_value()) {
+                progress_.Update(static_cast<const Board&>(form));
+            } else if (count->Preparing) {
+                p.Progress = count->Prepared;
+                p.ProgressLabel = "preparing: " + Percent(count->Prepared, 0);
+                return p;
+            } else if (count->Count.Known) {
+                progress_.Update(count->Count.Share);
+            }
             break;
+        }
         case BoardPhase::Finished:
             if (haveQueens_) {
                 p.Row = last.Row;
@@ -236,12 +328,17 @@ const BoardPicture& BoardWatcher::Take(const Form1& form, double seconds, const 
                 TakeRows(form, true);
             }
             progress_.Finish();
-            p.Status +=
-                form.SolutionCount == 0 ? std::string(", no solution") : ", " + Count(form.SolutionCount);
+            p.Status += form.SolutionCount == 0
+                            ? std::string(", no solution")
+                            : ", " + Solutions(static_cast<std::uint64_t>(form.SolutionCount));
+            if (countedOn_ > 0)
+                p.Status += ", counted on " + Cores(countedOn_) + " in " +
+                            FormatDuration(elapsedBefore_, 1, numbers_);
             p.ShowProgress = true;
             break;
     }
     p.Progress = progress_.Value();
+    p.ProgressLabel = Percent(p.Progress, 1);
     return p;
 }
 

@@ -6,8 +6,11 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 
+#include "count/background_count.h"
 #include "engine/board.h"
+#include "engine/number_text.h"
 #include "window/form1.h"
 #include "window/progress_estimate.h"
 #include "window/step_pacer.h"
@@ -44,8 +47,11 @@ struct BoardPicture {
     std::array<std::uint32_t, kColumnSlots> Attacked{};
     bool Editable = false;  // a click on a square types into the entry row
     std::string Status;     // the status line under the board
+    // How the status line's figures relate to the main window's (its tooltip); empty when they need no word.
+    std::string StatusTip;
     bool ShowProgress = false;
-    double Progress = 0.0;  // 0..1, meaningful when ShowProgress
+    double Progress = 0.0;      // 0..1, meaningful when ShowProgress
+    std::string ProgressLabel;  // the bar's text: "4.9 %", or the plan's share while it is being made
     // The search step drawn at a slow speed or after "Step" (Kind None otherwise): the queen it placed or
     // moved (column and row, 0 for none) and, per column, the row of a queen it took away (0 for none).
     StepKind Step = StepKind::None;
@@ -68,6 +74,9 @@ std::string DisplayRowText(const Form1& form);
 // changed.
 class BoardWatcher {
   public:
+    // numbers: how the user's locale writes numbers, for the status line and the bar.
+    explicit BoardWatcher(NumberFormat numbers = {}) : numbers_(std::move(numbers)) {}
+
     // The picture of `form` now; `seconds` is a steady clock reading (any epoch). Call it at the main
     // window's mirrors, never per pass. `step` (nullptr: none) is the step a watched search drew last: while
     // a run goes its position is drawn, at a stop only when it is the position shown.
@@ -80,16 +89,30 @@ class BoardWatcher {
   private:
     void TakeEntryRow(const Form1& form);
     void TakeRows(const Form1& form, bool fromDisplayRow);
-    std::string RunFigures(const Form1& form, double seconds) const;
+    // The figures of a run (status, tip, bar) as they stand at `seconds`.
+    void ComposeRun(const Form1& form, double seconds);
+    // The same while the workers count or make their plan; spent: the search's time so far, as text.
+    void ComposeCount(const BackgroundProgress& count, std::int32_t n, const std::string& spent);
+    // What an interrupted search adds of the workers' count, paused with it.
+    void TakePaused(const BackgroundProgress& count);
+    // The one-core search's figures after the state: its solutions, time, rate and time left.
+    std::string SteppedFigures(const Form1& form, double elapsed) const;
+    // "1 solution", "50,721 solutions".
+    std::string Solutions(std::uint64_t count) const;
+    std::string Percent(double share, int decimals) const;
     void TakeStep(const Form1& form, const StepFrame& step);
 
     static constexpr double kFiguresInterval = 0.25;  // seconds between two compositions of a run's figures
 
+    NumberFormat numbers_;
     BoardPicture picture_;
     ProgressEstimate progress_;
     double figuresAt_ = 0.0;
-    std::string runStatus_;  // the state line with a run's figures, as last composed
+    std::string runStatus_;  // the state line with a run's figures, as last composed, with its tip and bar
+    std::string runTip_;
+    std::string runLabel_;
     double runProgress_ = 0.0;
+    int countedOn_ = 0;  // the workers that counted this search, as a run showed them; 0: none
     double runStart_ = 0.0;
     double elapsedBefore_ = 0.0;  // seconds of the search's earlier runs (before its last continue)
     double shareAtStart_ = 0.0;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/board.h"
@@ -18,6 +19,7 @@ namespace nq {
 
 class StepPacer;
 class BackgroundCount;
+struct BackgroundProgress;
 struct PassSteps;
 
 inline constexpr int kBoxesPerRow = 32;
@@ -108,9 +110,9 @@ class Form1 : public Board {
     void CountOnCores(int workers);
     // The same with `count` (not null) as the count the workers make, in place of a new BackgroundCount.
     void CountOnCores(int workers, std::unique_ptr<BackgroundCount> count);
-    // The weighted share of the whole count done, for the progress display; -1 while no such count is
-    // under way for the search.
-    double CountedShare() const;
+    // What the displays show of the whole count while one is under way for the search (begun, its plan not
+    // failed); nullopt otherwise: the one-core search alone. At a display's pace, not per pass.
+    std::optional<BackgroundProgress> WholeCount() const;
 
     // The model object behind a design entry, for the view; nullptr where the kind does not match.
     TextBox* TextBoxFor(ControlName name, int index);

@@ -12,7 +12,6 @@
 #include "engine/prefix_walker.h"
 #include "engine/problem.h"
 #include "engine/search_tree.h"
-#include "window/form1.h"
 
 namespace nq {
 
@@ -50,10 +49,8 @@ double ProgressEstimate::Update(const Board& board) {
     return value_;
 }
 
-double ProgressEstimate::Update(const Form1& form) {
-    const double counted = form.CountedShare();
-    if (counted < 0.0) return Update(static_cast<const Board&>(form));
-    value_ = std::max(value_, counted);
+double ProgressEstimate::Update(double share) {
+    value_ = std::max(value_, share);
     return value_;
 }
 

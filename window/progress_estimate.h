@@ -7,8 +7,6 @@
 
 namespace nq {
 
-class Form1;
-
 // Share of a search done, from where it stands in its first free columns, as if every subtree of a column
 // were alike: the position's lexicographic share of the tree. Grows with every step of one search; only the
 // clamp keeps it from falling when the caller starts over without Restart().
@@ -22,9 +20,8 @@ class ProgressEstimate {
     void Restart() { value_ = 0.0; }
     // The share of `board`, never below what this search has shown before.
     double Update(const Board& board);
-    // The same for the share Form1::CountedShare gives when the search is counted on every core (>= 0), else
-    // the share of the form's board.
-    double Update(const Form1& form);
+    // The same for a share (0..1) known otherwise: the whole count's, while the workers count the search.
+    double Update(double share);
     // 1: the search has ended.
     void Finish() { value_ = 1.0; }
     double Value() const { return value_; }

@@ -27,8 +27,9 @@ void Form1::CountOnCores(int workers, std::unique_ptr<BackgroundCount> count) {
     whole_ = workers > 0 ? std::move(count) : nullptr;
 }
 
-double Form1::CountedShare() const {
-    return whole_ != nullptr ? whole_->Share() : -1.0;
+std::optional<BackgroundProgress> Form1::WholeCount() const {
+    if (whole_ == nullptr) return std::nullopt;
+    return whole_->Progress();
 }
 
 void Form1::NewGeneration() {

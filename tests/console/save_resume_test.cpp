@@ -393,11 +393,12 @@ TEST(SavedCount, TheSavePathActsOnTheRealFile) {
 TEST(ProgressLine, FitsTheTerminalAndDashesWhatIsUnknown) {
     TaskLedger ledger(4);
     WorkEstimate estimate(4);
-    estimate.Update(ledger);
-    const std::string before = console::ProgressText(estimate, ledger, 1.5, 200);
+    const NumberFormat english;
+    const std::string before =
+        console::ProgressText(ReadCountFigures(estimate, ledger, 1.5), 1.5, 200, english);
     EXPECT_EQ(before, "counting: \u2014 done, 2 s elapsed, time left \u2014, \u2014 solutions/s");
     ledger.Finish(2, 30, 1000000);
-    estimate.Update(ledger);
+    const CountFigures figures = ReadCountFigures(estimate, ledger, 2.0);
 
     const struct {
         int Width;
@@ -414,7 +415,10 @@ TEST(ProgressLine, FitsTheTerminalAndDashesWhatIsUnknown) {
         {0, ""},
     };
     for (const auto& c : fitted)
-        EXPECT_EQ(console::ProgressText(estimate, ledger, 2.0, c.Width), c.Text) << c.Width;
+        EXPECT_EQ(console::ProgressText(figures, 2.0, c.Width, english), c.Text) << c.Width;
+    // Written as the user's locale writes numbers.
+    EXPECT_EQ(console::ProgressText(figures, 2.0, 120, {".", ",", "\3"}),
+              "counting: 25,0% done, 2 s elapsed, about 6 s left, 15 solutions/s");
 
     const struct {
         int Width;

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the board window in three states, for looking at it as a user would: n = 8 tested with a fixed
 // queen (and a typed entry in conflict), n = 8 at a solution, n = 32 during a run; then at its smallest with
-// n = 20 and n = 32 during a run. With "dark" the desktop has a dark palette and the names end in _dark. Run
-// on a real (virtual) display:
-//   xvfb-run -a board_screens <folder> [dark]
+// n = 20 and n = 32 during a run; last, both windows, one above the other, eight seconds into the count of
+// n = 20 (counting.png). With "dark" the desktop has a dark palette and the names end in _dark. Run on a real
+// (virtual) display, in the locale whose numbers the pictures should show:
+//   LANG=en_US.UTF-8 xvfb-run -a -s "-screen 0 1280x700x24" board_screens <folder> [dark]
 #include <QApplication>
+#include <QColor>
 #include <QDir>
+#include <QPainter>
 #include <QPixmap>
+#include <QRect>
 #include <QScreen>
 #include <QStyleFactory>
 #include <QTimer>
@@ -104,5 +108,32 @@ int main(int argc, char* argv[]) {
         form.Click(ControlName::Command2);
         Settle(300);
     }
+
+    // Both windows during a long count, the board window under the main window and as wide: the main
+    // window's search steps, the workers count.
+    form.InitialiseForm();
+    const int gap = 8;
+    board.move(0, view.frameGeometry().bottom() + 1 + gap);
+    board.resize(view.width(), 560);
+    form.Type(ControlName::Text1, -1, "20");
+    form.Click(ControlName::Command1);
+    form.ToggleCheck();
+    Settle(300);
+    QTimer::singleShot(8000, [&] {
+        const QRect both = view.frameGeometry().united(board.frameGeometry());
+        QPixmap picture(both.size());
+        picture.fill(QColor(0x5a, 0x5e, 0x66));  // a desktop behind the windows
+        QPainter painter(&picture);
+        for (QWidget* window : {static_cast<QWidget*>(&view), static_cast<QWidget*>(&board)})
+            painter.drawPixmap(window->frameGeometry().topLeft() - both.topLeft(),
+                               window->screen()->grabWindow(window->winId()));
+        painter.end();
+        const QString path = out.filePath(QStringLiteral("counting") + suffix);
+        const bool saved = picture.save(path);
+        std::printf("%s %s\n", saved ? "saved" : "could not save", qPrintable(path));
+        ok &= saved;
+        form.Click(ControlName::Command3);
+    });
+    form.Click(ControlName::Command2);
     return ok ? 0 : 1;
 }

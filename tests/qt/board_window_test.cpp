@@ -12,6 +12,7 @@
 
 #include "qt/board_canvas.h"
 #include "qt/board_window.h"
+#include "qt/locale_numbers.h"
 #include "support/window_script.h"
 #include "window_fixture.h"
 
@@ -46,6 +47,34 @@ class BoardWindowTest : public QObject {
     void initTestCase() {
         QStandardPaths::setTestModeEnabled(true);  // the remembered geometry goes to a test location
         QApplication::setQuitOnLastWindowClosed(false);
+    }
+
+    // The board window writes numbers as the user's locale does: Qt's locale data, read into the window's
+    // format.
+    void numbersAsTheLocaleWritesThem_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QString>("share");
+        QTest::newRow("English") << "en_US"
+                                 << "1,912,345,678"
+                                 << "4.9";
+        QTest::newRow("German") << "de_DE"
+                                << "1.912.345.678"
+                                << "4,9";
+        QTest::newRow("Indian") << "en_IN"
+                                << "1,91,23,45,678"
+                                << "4.9";
+        QTest::newRow("C: not grouped") << "C"
+                                        << "1912345678"
+                                        << "4.9";
+    }
+    void numbersAsTheLocaleWritesThem() {
+        QFETCH(QString, locale);
+        QFETCH(QString, count);
+        QFETCH(QString, share);
+        const NumberFormat numbers = NumbersOf(QLocale(locale));
+        QCOMPARE(QString::fromStdString(CountText(1'912'345'678, numbers)), count);
+        QCOMPARE(QString::fromStdString(FixedText(4.94, 1, numbers)), share);
     }
 
     // Clicks on squares (column, row); (0, 0) clicks beside the board. Entries as RowText shows them.

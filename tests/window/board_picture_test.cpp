@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "count/background_count.h"
 #include "engine/duration.h"
 #include "support/oracle.h"
 #include "support/search_driver.h"
@@ -236,6 +240,143 @@ TEST(BoardPicture, ElapsedTimeCountsTheWholeSearch) {
     w.Reset();
     EXPECT_EQ(DisplayRowText(w.form), "");  // nothing to copy after a reset
 }
+
+// ---- Counting on every core: the status line speaks of the workers' count.
+
+// The window's whole count with the figures a row sets: the workers really count the small board, but the
+// window sees their total only once Released, and their progress as Shown says.
+class ScriptedCount final : public BackgroundCount {
+  public:
+    std::optional<BackgroundProgress> Shown;
+    bool Released = false;
+    std::optional<std::uint64_t> Total() const override {
+        return Released ? BackgroundCount::Total() : std::nullopt;
+    }
+    std::optional<BackgroundProgress> Progress() const override { return Shown; }
+};
+
+enum class Then { Runs, Breaks, Ends };
+
+struct CountPhaseRow {
+    const char* Name;
+    NumberFormat Numbers;
+    std::optional<BackgroundProgress> Shown;
+    bool StopsAtSolutions;
+    Then What;      // at the second pump
+    double Second;  // of the run, when the picture is taken (the run's first picture at 0)
+    std::string Status;
+    const char* Bar;  // nullptr: the bar is the search's own
+    bool Tip;         // the status line explains its figures
+};
+
+void PrintTo(const CountPhaseRow& row, std::ostream* os) {
+    *os << row.Name;
+}
+
+const NumberFormat kGerman{".", ",", "\3"};
+const BackgroundProgress kPreparing{.Jobs = 2, .Preparing = true, .Prepared = 0.4, .Count = {}};
+const BackgroundProgress kCounting{
+    .Jobs = 2,
+    .Count = {.Solutions = 1'912'345'678, .Known = true, .Share = 0.049, .Rate = 2.5e8, .SecondsLeft = 156}};
+const BackgroundProgress kJustCounting{.Jobs = 2, .Count = {}};
+
+// n = 10 with (3, 1) fixed, the box cleared: no solution before the second pump.
+const CountPhaseRow kCountPhases[] = {
+    {"Preparing",
+     {},
+     kPreparing,
+     false,
+     Then::Runs,
+     3.2,
+     "computation is running, preparing the count of n = 10: 40 %, 3.2 s elapsed",
+     "preparing: 40 %",
+     true},
+    {"Counting",
+     {},
+     kCounting,
+     false,
+     Then::Runs,
+     8.1,
+     "computation is running, counting on 2 cores: 1,912,345,678 solutions so far (4.9 %), 250 million a "
+     "second, 8.1 s elapsed, about 2 min 36 s left",
+     "4.9 %",
+     true},
+    {"CountingInGerman", kGerman, kCounting, false, Then::Runs, 8.1,
+     "computation is running, counting on 2 cores: 1.912.345.678 solutions so far (4,9 %), 250 million a "
+     "second, 8,1 s elapsed, about 2 min 36 s left",
+     "4,9 %", true},
+    {"CountingBeforeAPartIsDone",
+     {},
+     kJustCounting,
+     false,
+     Then::Runs,
+     0.3,
+     "computation is running, counting on 2 cores: 0 solutions so far, 0.3 s elapsed",
+     "0.0 %",
+     true},
+    {"BoxCheckedTheSearchStepsAlone",
+     {},
+     kCounting,
+     true,
+     Then::Runs,
+     0.3,
+     "computation is running, 0 solutions, 0.3 s",
+     nullptr,
+     false},
+    {"InterruptedWhilePreparing",
+     {},
+     kPreparing,
+     false,
+     Then::Breaks,
+     1.0,
+     "computation interrupted, 0 solutions; the count of n = 10 is 40 % prepared",
+     "preparing: 40 %",
+     true},
+    {"InterruptedWhileCounting", kGerman, kCounting, false, Then::Breaks, 1.0,
+     "computation interrupted, 0 solutions; counted on 2 cores so far: 1.912.345.678 solutions (4,9 %)",
+     "4,9 %", true},
+    {"Finished",
+     {},
+     kCounting,
+     false,
+     Then::Ends,
+     2.5,
+     "computation finished, " + std::to_string(testing::OracleSolutionCount(10, kFixed31)) +
+         " solutions, counted on 2 cores in 2.5 s",
+     "100.0 %",
+     false},
+};
+
+class CountPhases : public ::testing::TestWithParam<CountPhaseRow> {};
+
+TEST_P(CountPhases, StatusAndBarSpeakOfTheWorkersCount) {
+    const CountPhaseRow& row = GetParam();
+    WindowScript w;
+    auto owned = std::make_unique<ScriptedCount>();
+    ScriptedCount& count = *owned;
+    count.Shown = row.Shown;
+    w.form.CountOnCores(2, std::move(owned));
+    BoardWatcher watcher(row.Numbers);
+    w.Test("10", {{3, "1"}});
+    w.SetStopAtSolution(row.StopsAtSolutions);
+    BoardPicture picture;
+    w.AtPump(1, [&] { watcher.Take(w.form, 100.0); });
+    w.AtPump(2, [&] {
+        if (row.What == Then::Runs) picture = watcher.Take(w.form, 100.0 + row.Second);
+        if (row.What == Then::Breaks) w.Break();
+        if (row.What == Then::Ends) count.Released = true;
+    });
+    w.Start();
+    if (row.What != Then::Runs) picture = watcher.Take(w.form, 100.0 + row.Second);
+    EXPECT_EQ(picture.Status, row.Status);
+    if (row.Bar != nullptr) {
+        EXPECT_EQ(picture.ProgressLabel, row.Bar);
+    }
+    EXPECT_EQ(!picture.StatusTip.empty(), row.Tip);
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, CountPhases, ::testing::ValuesIn(kCountPhases),
+                         [](const auto& row) { return std::string(row.param.Name); });
 
 // ---- The progress estimate.
 

@@ -260,7 +260,7 @@ TEST_P(CountOnCores, EveryStopShowsAStateOfTheOneCoreSearch) {
     }
     if (row.What == Act::Reset && w.form.Text2.Text == kStateTestInput) {
         EXPECT_EQ(w.Controls(), testing::kControlsIdle);
-        EXPECT_LT(w.form.CountedShare(), 0.0) << "the workers' counts outlive the reset";
+        EXPECT_FALSE(w.form.WholeCount().has_value()) << "the workers' counts outlive the reset";
     } else {
         EXPECT_EQ(EndState(w), EndState(one));
         if (row.What == Act::RunThrough) {
