@@ -23,6 +23,7 @@
 #include "count/count_plan.h"
 #include "count/counting.h"
 #include "count/saved_count.h"
+#include "count/wide_count.h"
 #include "count/work_estimate.h"
 #include "engine/board.h"
 #include "engine/duration.h"
@@ -157,9 +158,9 @@ int Interrupted(int signal) {
     return 128 + (signal != 0 ? signal : SIGINT);
 }
 
-int PrintTotal(std::uint64_t total, std::FILE* out, std::FILE* err) {
+int PrintTotal(WideCount total, std::FILE* out, std::FILE* err) {
     Output output(out);
-    output.Write(std::to_string(total) + "\n");
+    output.Write(DecimalText(total) + "\n");
     return output.Finish(err);
 }
 
@@ -174,8 +175,8 @@ int CountWithGuard(const Problem& p, bool unique, int jobs, const std::string& s
             std::fprintf(err, "nqueens: %s\n", refusal.c_str());
             return 2;
         }
-        if (const std::optional<std::uint64_t> sum = session.FinishedSum()) {
-            if (const std::optional<std::uint64_t> total = maker.TotalOf(*sum, &gInterrupted))
+        if (const std::optional<WideCount> sum = session.FinishedSum()) {
+            if (const std::optional<WideCount> total = maker.TotalOf(*sum, &gInterrupted))
                 return PrintTotal(*total, out, err);
             std::fprintf(err, "nqueens: %s: the count is complete in %s; run the same command to print it\n",
                          StopWord(gSignal.load()), savePath.c_str());
@@ -236,9 +237,9 @@ int CountWithGuard(const Problem& p, bool unique, int jobs, const std::string& s
         const std::string saving = savePath.empty() ? ""
                                    : saveFailed     ? "; not saved: " + saved.Message
                                                     : "; saved; run the same command to go on";
-        std::fprintf(err, "nqueens: %s: %llu solutions found so far, %.1f%% of the search done%s\n",
-                     StopWord(signal), static_cast<unsigned long long>(result.Solutions),
-                     100.0 * estimate.Share(), saving.c_str());
+        std::fprintf(err, "nqueens: %s: %s solutions found so far, %.1f%% of the search done%s\n",
+                     StopWord(signal), DecimalText(result.Solutions).c_str(), 100.0 * estimate.Share(),
+                     saving.c_str());
         if (saveFailed) return 1;
         return Interrupted(signal);
     }

@@ -74,12 +74,12 @@ double BackgroundCount::Share() const {
     return estimate_->Share();
 }
 
-std::uint64_t BackgroundCount::SolutionsSoFar() const {
+WideCount BackgroundCount::SolutionsSoFar() const {
     if (state_ == nullptr || !state_->Ready.load(std::memory_order_acquire)) return 0;
     return state_->Ledger->Solutions();
 }
 
-std::uint64_t BackgroundCount::RunSolutions() const {
+WideCount BackgroundCount::RunSolutions() const {
     if (state_ == nullptr || !state_->Ready.load(std::memory_order_acquire)) return 0;
     return state_->Ledger->RunSolutions();
 }

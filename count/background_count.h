@@ -47,7 +47,7 @@ class BackgroundCount {
     // The problem's count once every task is done. Cheap (one atomic read until then). The window learns the
     // total from here alone, so a count handed to it may show its total later than it has it (a test choosing
     // the pass that ends the search).
-    virtual std::optional<std::uint64_t> Total() const {
+    virtual std::optional<WideCount> Total() const {
         if (state_ == nullptr || !state_->Done.load(std::memory_order_acquire)) return std::nullopt;
         return state_->Plan->Total(state_->Ledger->Solutions());
     }
@@ -55,8 +55,8 @@ class BackgroundCount {
     double Share() const;
     // The solutions of the finished tasks, and those of this run's alone (since the last Resume); 0 while
     // preparing.
-    std::uint64_t SolutionsSoFar() const;
-    std::uint64_t RunSolutions() const;
+    WideCount SolutionsSoFar() const;
+    WideCount RunSolutions() const;
     // Memory the plan holds (not the workers' buffers), in bytes.
     std::uint64_t PlanBytes() const;
 

@@ -120,11 +120,11 @@ std::uint64_t CountPlan::CountTask(std::size_t i, TaskScratch& scratch, StopPoll
                                  : CountWorkUnit(units_, Unit(i), poll);
 }
 
-std::uint64_t CountPlan::Total(std::uint64_t sumOfTasks) const {
+WideCount CountPlan::Total(WideCount sumOfTasks) const {
     if (method_ != CountMethod::Quadrants || !unique_ || problem_.N == 1) return sumOfTasks;
     // Burnside's lemma over the eight symmetries: the identity keeps every solution, the quarter turns
     // (two of them) and the half turn those counted here, no reflection keeps any.
-    return (sumOfTasks + 2 * quarterTurnKept_ + halfTurnKept_) / 8;
+    return (sumOfTasks + 2 * WideCount{quarterTurnKept_} + halfTurnKept_) / 8;
 }
 
 std::uint64_t CountPlan::Bytes() const {
@@ -214,8 +214,7 @@ bool CountPlanMaker::MakeRotationKept(const std::atomic<bool>* stop) {
     return true;
 }
 
-std::optional<std::uint64_t> CountPlanMaker::TotalOf(std::uint64_t sumOfTasks,
-                                                     const std::atomic<bool>* stop) {
+std::optional<WideCount> CountPlanMaker::TotalOf(WideCount sumOfTasks, const std::atomic<bool>* stop) {
     if (plan_->method_ == CountMethod::Quadrants && plan_->unique_ && !MakeRotationKept(stop))
         return std::nullopt;
     return plan_->Total(sumOfTasks);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "count/wide_count.h"
 #include "engine/constellations.h"
 #include "engine/problem.h"
 #include "engine/quadrant_plan.h"
@@ -76,7 +77,7 @@ class CountPlan {
     std::uint64_t CountTask(std::size_t i, TaskScratch& scratch, StopPoll& poll) const;
     // The count from the sum of all tasks: the same, but for a unique count by quadrants, whose tasks count
     // every solution and whose classes follow from them and the rotation-kept solutions.
-    std::uint64_t Total(std::uint64_t sumOfTasks) const;
+    WideCount Total(WideCount sumOfTasks) const;
     // Names the method, how it cuts the problem into tasks and the part; a new cut needs a new version.
     const std::string& Version() const { return version_; }
     CountMethod Method() const { return method_; }
@@ -123,7 +124,7 @@ class CountPlanMaker {
     // The count of a plan of this maker's whose tasks add up to sumOfTasks (a save file's, say), without
     // making the plan: a unique count by quadrants searches the solutions the rotations keep (some seconds at
     // n = 25 on one thread, stopped like Make: nothing then).
-    std::optional<std::uint64_t> TotalOf(std::uint64_t sumOfTasks, const std::atomic<bool>* stop);
+    std::optional<WideCount> TotalOf(WideCount sumOfTasks, const std::atomic<bool>* stop);
     // 0..1: how much of the making is done. Any thread.
     double Share() const { return share_.load(std::memory_order_relaxed); }
     // The plan, once Make returned true; the maker holds nothing afterwards.

@@ -27,7 +27,7 @@ struct CountRequest {
 };
 
 struct CountResult {
-    std::uint64_t Solutions = 0;  // all of them (plan.Total), or the sum of the finished tasks
+    WideCount Solutions = 0;  // all of them (plan.Total), or the sum of the finished tasks
     bool Stopped = false;
     double ShareDone = 1.0;  // 0..1: finished tasks over all of them
 };

@@ -9,13 +9,16 @@
 #include <cstdio>
 #include <system_error>
 
+#include "count/wide_count.h"
+
 namespace nq {
 namespace {
 
 constexpr std::string_view kSignature = "nqueens saved count 1";
 constexpr std::string_view kNote =
     "# run the same count command to go on; each task line: index, solutions, work in microseconds";
-// The largest plan a file may name: far more than any plan cuts.
+// The largest plan a file may name: far more than any plan cuts. It keeps the sum of the task lines, each of
+// 64 bits, within the 128 bits of the solutions line.
 constexpr std::uint64_t kMaxTasks = std::uint64_t{1} << 32;
 
 std::string Checksum(std::string_view text) {
@@ -69,7 +72,7 @@ std::string ProblemLine(const Problem& p, bool unique) {
 }
 
 std::string SaveText(const SavedCount& saved) {
-    std::uint64_t solutions = 0;
+    WideCount solutions = 0;
     for (const SavedTask& t : saved.Done)
         solutions += t.Solutions;
     std::string text;
@@ -78,7 +81,7 @@ std::string SaveText(const SavedCount& saved) {
     text.append("method ").append(saved.Method).append("\n");
     text.append("tasks ").append(std::to_string(saved.Tasks)).append("\n");
     text.append("finished ").append(std::to_string(saved.Done.size())).append("\n");
-    text.append("solutions ").append(std::to_string(solutions)).append("\n");
+    text.append("solutions ").append(DecimalText(solutions)).append("\n");
     for (const SavedTask& t : saved.Done) {
         text.append("task ")
             .append(std::to_string(t.Index))
@@ -106,7 +109,8 @@ std::string ReadSaveText(std::string_view text, SavedCount& saved) {
     if (!NextLine(rest, line) || line != kNote) return "its second line is not the note";
 
     std::string_view value;
-    std::uint64_t tasks = 0, finished = 0, solutions = 0;
+    std::uint64_t tasks = 0, finished = 0;
+    WideCount solutions = 0;
     if (!NextLine(rest, line) || !Field(line, "problem", value)) return "the problem line is missing";
     saved.Problem = value;
     if (!NextLine(rest, line) || !Field(line, "method", value)) return "the method line is missing";
@@ -115,11 +119,12 @@ std::string ReadSaveText(std::string_view text, SavedCount& saved) {
         return "the tasks line is missing or wrong";
     if (!NextLine(rest, line) || !NumberField(line, "finished", finished) || finished > tasks)
         return "the finished line is missing or wrong";
-    if (!NextLine(rest, line) || !NumberField(line, "solutions", solutions))
+    // A file of a count whose total fits 64 bits reads as it always did.
+    if (!NextLine(rest, line) || !Field(line, "solutions", value) || !ReadDecimalText(value, solutions))
         return "the solutions line is missing or wrong";
     saved.Tasks = static_cast<std::size_t>(tasks);
 
-    std::uint64_t sum = 0;
+    WideCount sum = 0;
     while (NextLine(rest, line)) {
         std::string_view fields;
         if (!Field(line, "task", fields)) return "a line is not a task line";
@@ -135,7 +140,6 @@ std::string ReadSaveText(std::string_view text, SavedCount& saved) {
             return "the task indices are out of range or out of order";
         if (saved.Done.size() == finished) return "it holds more task lines than it says";
         t.Index = static_cast<std::size_t>(index);
-        if (sum + t.Solutions < sum) return "its solutions overflow";
         sum += t.Solutions;
         saved.Done.push_back(t);
     }

@@ -162,9 +162,9 @@ std::string SaveSession::Open(const std::string& path, const std::string& proble
     return "";
 }
 
-std::optional<std::uint64_t> SaveSession::FinishedSum() const {
+std::optional<WideCount> SaveSession::FinishedSum() const {
     if (fresh_ || saved_.Done.size() != saved_.Tasks) return std::nullopt;
-    std::uint64_t sum = 0;
+    WideCount sum = 0;
     for (const SavedTask& t : saved_.Done)
         sum += t.Solutions;
     return sum;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include "engine/duration.h"
@@ -236,8 +237,11 @@ const BoardPicture& BoardWatcher::Take(const Form1& form, double seconds, const 
                 TakeRows(form, true);
             }
             progress_.Finish();
-            p.Status +=
-                form.SolutionCount == 0 ? std::string(", no solution") : ", " + Count(form.SolutionCount);
+            // A whole count past the field's 63 bits leaves it at its most; the solution box has every digit.
+            p.Status += form.SolutionCount == 0 ? std::string(", no solution")
+                        : form.SolutionCount == std::numeric_limits<std::int64_t>::max()
+                            ? ", " + form.Text3.Text + " solutions"
+                            : ", " + Count(form.SolutionCount);
             p.ShowProgress = true;
             break;
     }
