@@ -109,6 +109,19 @@ std::vector<std::string> EmptyValuesSplit(int argc, const char* const* argv) {
     return args;
 }
 
+// The line for a flag given a value ("--unique=2"), which CLI11 would read as true or false; empty when none
+// is. Only before "--", after which every argument is an operand.
+std::string FlagWithValue(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--") break;
+        for (const std::string flag : {"--unique", "--board", "--help", "--version"}) {
+            if (arg.starts_with(flag + "=")) return flag + " is a flag and takes no value, not '" + arg + "'";
+        }
+    }
+    return {};
+}
+
 // What the command line says, as CLI11 read it: texts still to be checked.
 struct Arguments {
     std::string Command;  // "count", "list", "first", "split", or empty for the window
@@ -200,8 +213,9 @@ void DefineCommands(CommandSet& set, const char* version, Arguments& args) {
 }
 
 // The line for an option given twice or an argument left over after parsing, naming the commands that do
-// take it; empty when the command line is sound.
-std::string LeftOverError(CommandSet& set, CLI::App* chosen) {
+// take it; empty when the command line is sound. operands: the arguments after "--", options by their look
+// only.
+std::string LeftOverError(CommandSet& set, CLI::App* chosen, const std::vector<std::string>& operands) {
     for (CLI::App* scope : {&set.App, chosen}) {
         if (scope == nullptr) continue;
         for (const CLI::Option* option : scope->get_options()) {
@@ -216,6 +230,7 @@ std::string LeftOverError(CommandSet& set, CLI::App* chosen) {
     std::erase(extras, "--");  // the end of the options: CLI11 honours it, then hands it back as an extra
     if (extras.empty()) return {};
     const std::string& extra = extras.front();
+    const bool operand = std::find(operands.begin(), operands.end(), extra) != operands.end();
     const std::string option = extra.substr(0, extra.find('='));
     std::string owners;  // the commands that have the option
     for (CLI::App* command : set.All()) {
@@ -230,7 +245,7 @@ std::string LeftOverError(CommandSet& set, CLI::App* chosen) {
         return "unknown option " + extra + " (see nqueens --help)";
     }
     const std::string name = chosen->get_name();
-    if (!extra.starts_with("-")) return name + " takes one N; '" + extra + "' is one too many";
+    if (operand || !extra.starts_with("-")) return name + " takes one N; '" + extra + "' is one too many";
     if (!owners.empty())
         return name + " has no " + option + "; it belongs to " + owners + " (see nqueens --help)";
     return name + " has no " + option + " option (see nqueens --help)";
@@ -240,6 +255,7 @@ std::string LeftOverError(CommandSet& set, CLI::App* chosen) {
 // --help, --version or a parse error (whose line it has written).
 int ReadArguments(int argc, const char* const* argv, const char* version, Arguments& args, std::FILE* out,
                   std::FILE* err) {
+    if (const std::string error = FlagWithValue(argc, argv); !error.empty()) return UsageError(err, error);
     CommandSet set;
     DefineCommands(set, version, args);
     std::vector<std::string> reversed = EmptyValuesSplit(argc, argv);
@@ -262,7 +278,10 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
     for (CLI::App* command : set.All()) {
         if (command->parsed()) chosen = command;
     }
-    if (const std::string error = LeftOverError(set, chosen); !error.empty()) return UsageError(err, error);
+    std::vector<std::string> operands(argv + 1, argv + argc);
+    operands.erase(operands.begin(), std::find(operands.begin(), operands.end(), "--"));
+    if (const std::string error = LeftOverError(set, chosen, operands); !error.empty())
+        return UsageError(err, error);
     if (chosen != nullptr) {
         args.Command = chosen->get_name();
         args.HasFixed = chosen->count("--fixed") > 0;
