@@ -127,6 +127,11 @@ WideCount CountPlan::Total(WideCount sumOfTasks) const {
     return (sumOfTasks + 2 * WideCount{quarterTurnKept_} + halfTurnKept_) / 8;
 }
 
+TaskCounts CountPlan::Counts() const {
+    if (!unique_) return TaskCounts::Solutions;
+    return method_ == CountMethod::Quadrants ? TaskCounts::SolutionsOfClasses : TaskCounts::Classes;
+}
+
 std::uint64_t CountPlan::Bytes() const {
     return quadrants_ != nullptr ? quadrants_->Bytes() : 0;
 }

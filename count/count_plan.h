@@ -59,6 +59,11 @@ MethodChoice ChooseMethod(const Problem& p, bool unique, const PlanOptions& opti
 // the method, how it cuts the problem into tasks, and the part.
 std::string PlanVersion(CountMethod method, const PlanOptions& options);
 
+// What a plan's tasks count, and so every sum of them before the count's end: solutions; or, in a unique
+// count by constellations, classes up to rotation and reflection; or, in a unique count by quadrants, every
+// solution, the classes following from their sum only once every task is done (CountPlan::Total).
+enum class TaskCounts { Solutions, Classes, SolutionsOfClasses };
+
 // What one counting thread keeps from task to task.
 struct TaskScratch {
     QuadrantPlan::Scratch Quadrants;
@@ -83,6 +88,7 @@ class CountPlan {
     CountMethod Method() const { return method_; }
     const Problem& Board() const { return problem_; }
     bool Unique() const { return unique_; }
+    TaskCounts Counts() const;
     // Memory the plan holds, in bytes (its counting threads hold more: QuadrantBytes).
     std::uint64_t Bytes() const;
 

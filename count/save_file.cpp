@@ -15,8 +15,21 @@ namespace nq {
 namespace {
 
 constexpr std::string_view kSignature = "nqueens saved count 1";
-constexpr std::string_view kNote =
-    "# run the same count command to go on; each task line: index, solutions, work in microseconds";
+// The note says what the numbers count; the line after `finished` sums the tasks under that word. Index:
+// TaskCounts. A unique count's file written before the notes told classes apart has the first note.
+struct Note {
+    std::string_view Text, Sum;
+};
+constexpr Note kNotes[] = {
+    {"# run the same count command to go on; each task line: index, solutions, work in microseconds",
+     "solutions"},
+    {"# run the same count command to go on; each task line: index, classes up to rotation and reflection, "
+     "work in microseconds",
+     "classes"},
+    {"# run the same count command to go on; each task line: index, solutions, work in microseconds; the "
+     "classes up to rotation and reflection follow from all of them at the end",
+     "solutions"},
+};
 // The largest plan a file may name: far more than any plan cuts. It keeps the sum of the task lines, each of
 // 64 bits, within the 128 bits of the solutions line.
 constexpr std::uint64_t kMaxTasks = std::uint64_t{1} << 32;
@@ -75,13 +88,14 @@ std::string SaveText(const SavedCount& saved) {
     WideCount solutions = 0;
     for (const SavedTask& t : saved.Done)
         solutions += t.Solutions;
+    const Note& note = kNotes[static_cast<std::size_t>(saved.Counts)];
     std::string text;
-    text.append(kSignature).append("\n").append(kNote).append("\n");
+    text.append(kSignature).append("\n").append(note.Text).append("\n");
     text.append("problem ").append(saved.Problem).append("\n");
     text.append("method ").append(saved.Method).append("\n");
     text.append("tasks ").append(std::to_string(saved.Tasks)).append("\n");
     text.append("finished ").append(std::to_string(saved.Done.size())).append("\n");
-    text.append("solutions ").append(DecimalText(solutions)).append("\n");
+    text.append(note.Sum).append(" ").append(DecimalText(solutions)).append("\n");
     for (const SavedTask& t : saved.Done) {
         text.append("task ")
             .append(std::to_string(t.Index))
@@ -106,7 +120,11 @@ std::string ReadSaveText(std::string_view text, SavedCount& saved) {
     if (!NextLine(rest, line) || line != kSignature)
         return "it does not start with \"nqueens saved count 1\"";
     // The note is part of what the program writes: a file read is byte for byte the file written again.
-    if (!NextLine(rest, line) || line != kNote) return "its second line is not the note";
+    if (!NextLine(rest, line)) return "its second line is not the note";
+    const auto note =
+        std::find_if(std::begin(kNotes), std::end(kNotes), [&](const Note& n) { return n.Text == line; });
+    if (note == std::end(kNotes)) return "its second line is not the note";
+    saved.Counts = static_cast<TaskCounts>(note - std::begin(kNotes));
 
     std::string_view value;
     std::uint64_t tasks = 0, finished = 0;
@@ -120,8 +138,8 @@ std::string ReadSaveText(std::string_view text, SavedCount& saved) {
     if (!NextLine(rest, line) || !NumberField(line, "finished", finished) || finished > tasks)
         return "the finished line is missing or wrong";
     // A file of a count whose total fits 64 bits reads as it always did.
-    if (!NextLine(rest, line) || !Field(line, "solutions", value) || !ReadDecimalText(value, solutions))
-        return "the solutions line is missing or wrong";
+    if (!NextLine(rest, line) || !Field(line, note->Sum, value) || !ReadDecimalText(value, solutions))
+        return "the " + std::string(note->Sum) + " line is missing or wrong";
     saved.Tasks = static_cast<std::size_t>(tasks);
 
     WideCount sum = 0;

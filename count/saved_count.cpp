@@ -28,6 +28,7 @@ using Status = SavedCountOutcome::Status;
 SavedCount Snapshot(const CountPlan& plan, const TaskLedger& ledger) {
     SavedCount saved{.Problem = ProblemLine(plan.Board(), plan.Unique()),
                      .Method = plan.Version(),
+                     .Counts = plan.Counts(),
                      .Tasks = plan.Size(),
                      .Done = {}};
     for (std::size_t i = 0; i < ledger.Size(); ++i) {

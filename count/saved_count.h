@@ -44,6 +44,8 @@ class SaveSession {
     std::string Open(const std::string& path, const std::string& problem, const std::string& version);
     // When the file holds every task of its plan: the sum of their counts, known without making the plan.
     std::optional<WideCount> FinishedSum() const;
+    // The file did not exist when opened: nothing is written until Count.
+    bool Fresh() const { return fresh_; }
     // Counts the made plan (of the version given to Open): loads the file's finished tasks into the ledger
     // (plan.Size() tasks, none finished yet; loaded as not of this run, so that another thread may watch it
     // for progress), writes a new file at once, counts, saves every few seconds and at the end.

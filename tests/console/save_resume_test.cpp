@@ -66,6 +66,14 @@ std::vector<std::string> CountArgs(int n, const std::string& fixed, bool unique)
     return args;
 }
 
+// A save file's text with one line replaced, checksum and all made right again.
+std::string Edited(const std::string& text, const std::function<void(SavedCount&)>& edit) {
+    SavedCount saved;
+    EXPECT_EQ(ReadSaveText(text, saved), "");
+    edit(saved);
+    return SaveText(saved);
+}
+
 struct ResumeCase {
     const char* Point;  // where the first run was interrupted
     int N;
@@ -116,6 +124,9 @@ TEST(SavedCount, AnInterruptedCountResumedGivesTheUninterruptedCount) {
         SavedCount saved;
         ASSERT_EQ(ReadSaveText(Contents(file).value_or(""), saved), "");
         EXPECT_GE(saved.Done.size(), budget);
+        // A unique count's file as written before its note said what the tasks count goes on all the same.
+        if (c.Unique)
+            Write(file, Edited(*Contents(file), [](SavedCount& s) { s.Counts = TaskCounts::Solutions; }));
 
         args.insert(args.end(), {"--jobs", std::to_string(c.SecondJobs), "--save", file});
         const Outcome resumed = Nqueens(args);
@@ -126,14 +137,6 @@ TEST(SavedCount, AnInterruptedCountResumedGivesTheUninterruptedCount) {
         EXPECT_EQ(Nqueens(args).Out, whole.Out);
         EXPECT_EQ(Contents(file), complete);
     }
-}
-
-// The save file of a finished `count 10` with one line replaced, checksum and all made right again.
-std::string Edited(const std::string& text, const std::function<void(SavedCount&)>& edit) {
-    SavedCount saved;
-    EXPECT_EQ(ReadSaveText(text, saved), "");
-    edit(saved);
-    return SaveText(saved);
 }
 
 TEST(SavedCount, EachRefusalLeavesTheFileAsItWas) {
@@ -402,8 +405,13 @@ TEST(ProgressLine, FitsTheTerminalAndDashesWhatIsUnknown) {
     const struct {
         int Width;
         const char* Text;
+        TaskCounts Counts = TaskCounts::Solutions;
     } fitted[] = {
         {120, "counting: 25.0% done, 2 s elapsed, about 6 s left, 15 solutions/s"},
+        // A unique count's rate is of classes: its tasks' own, or an eighth of all solutions by quadrants.
+        {120, "counting: 25.0% done, 2 s elapsed, about 6 s left, 15 classes/s", TaskCounts::Classes},
+        {120, "counting: 25.0% done, 2 s elapsed, about 6 s left, 1.88 classes/s",
+         TaskCounts::SolutionsOfClasses},
         {66, "counting: 25.0% done, 2 s elapsed, about 6 s left, 15 solutions/s"},
         {65, "counting: 25.0% done, 2 s elapsed, about 6 s left"},
         {49, "counting: 25.0% done, about 6 s left"},
@@ -414,7 +422,7 @@ TEST(ProgressLine, FitsTheTerminalAndDashesWhatIsUnknown) {
         {0, ""},
     };
     for (const auto& c : fitted)
-        EXPECT_EQ(console::ProgressText(estimate, ledger, 2.0, c.Width), c.Text) << c.Width;
+        EXPECT_EQ(console::ProgressText(estimate, ledger, 2.0, c.Width, c.Counts), c.Text) << c.Width;
 
     const struct {
         int Width;
