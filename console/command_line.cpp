@@ -354,6 +354,8 @@ CommandLineOutcome RunCommandLine(int argc, const char* const* argv, std::FILE* 
                 ChooseMethod(p, args.Unique, options, static_cast<int>(jobs), MachineMemory());
             !choice.Refusal.empty())
             return {.ExitStatus = UsageError(err, choice.Refusal)};
+        if (const std::string refusal = CheckThreads(static_cast<int>(jobs)); !refusal.empty())
+            return {.ExitStatus = UsageError(err, refusal)};
         return {.ExitStatus =
                     RunCount(p, args.Unique, static_cast<int>(jobs), args.SaveText, options, out, err)};
     }

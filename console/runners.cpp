@@ -208,9 +208,13 @@ int CountWithGuard(const Problem& p, bool unique, int jobs, const std::string& s
             return CutToWidth(text, width);
         });
         made = maker.Make(&gInterrupted);
-    } catch (const std::runtime_error& e) {
+    } catch (const std::runtime_error& e) {  // no memory for the method asked for, or for any
         std::fprintf(err, "nqueens: %s\n", e.what());
         return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(err, "nqueens: %s while the count was being prepared; nothing counted yet\n",
+                     CountFailure(e).c_str());
+        return 1;
     }
     if (!made) {
         const std::string keeps = savePath.empty()  ? ""
@@ -254,10 +258,12 @@ int CountWithGuard(const Problem& p, bool unique, int jobs, const std::string& s
         const std::string saving = savePath.empty() ? ""
                                    : saveFailed     ? "; not saved: " + saved.Message
                                                     : "; saved; run the same command to go on";
-        std::fprintf(err, "nqueens: %s: %s, %.1f%% of the search done%s\n", StopWord(signal),
+        // A failure (no memory) stops the count as a signal does, with status 1.
+        const std::string why = result.Failure.empty() ? StopWord(signal) : result.Failure;
+        std::fprintf(err, "nqueens: %s: %s, %.1f%% of the search done%s\n", why.c_str(),
                      SoFar(result.Solutions, plan->Counts()).c_str(), 100.0 * estimate.Share(),
                      saving.c_str());
-        if (saveFailed) return 1;
+        if (saveFailed || !result.Failure.empty()) return 1;
         return Interrupted(signal);
     }
     // The count is complete: its number is printed whatever became of the last save.

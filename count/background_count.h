@@ -71,7 +71,7 @@ class BackgroundCount {
         std::atomic<bool> Stop{false};
         std::atomic<bool> Ready{false};
         std::atomic<bool> Done{false};    // every task finished
-        std::atomic<bool> Failed{false};  // the plan could not be made: the count never comes
+        std::atomic<bool> Failed{false};  // no memory for the plan or a task: the count never comes
     };
     // Stops the thread and waits for it.
     void StopThread();

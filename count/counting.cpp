@@ -10,10 +10,17 @@
 #include <tbb/partitioner.h>
 #include <tbb/task_arena.h>
 
+#include <pthread.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <new>
 #include <optional>
 #include <random>
+#include <shared_mutex>
+#include <system_error>
 #include <vector>
 
 #include "engine/stop_poll.h"
@@ -64,18 +71,23 @@ CountResult CountTasks(const CountPlan& plan, TaskLedger& ledger, const TaskRun&
         if (!ledger.IsFinished(i)) order.push_back(i);
     }
     std::shuffle(order.begin(), order.end(), std::mt19937_64(kOrderSeed));
-    // Each thread's buffers live as long as this run.
-    std::vector<TaskScratch> scratch(static_cast<std::size_t>(std::max(run.Jobs, 1)));
-    RunOnThreads(run.Jobs, order.size(), run.Stop, [&](std::size_t k, std::size_t slot) {
-        if (ledger.RunFinished() >= run.TaskBudget) return;
-        StopPoll poll{run.Stop};
-        const std::uint64_t start = ThreadMicros();
-        const std::uint64_t count = plan.CountTask(order[k], scratch[slot], poll);
-        if (poll.Stopped) return;
-        ledger.Finish(order[k], count, ThreadMicros() - start);
-    });
-    const std::size_t done = ledger.Finished();
     CountResult result;
+    try {
+        // Each thread's buffers live as long as this run.
+        std::vector<TaskScratch> scratch(static_cast<std::size_t>(std::max(run.Jobs, 1)));
+        RunOnThreads(run.Jobs, order.size(), run.Stop, [&](std::size_t k, std::size_t slot) {
+            if (ledger.RunFinished() >= run.TaskBudget) return;
+            StopPoll poll{run.Stop};
+            const std::uint64_t start = ThreadMicros();
+            const std::uint64_t count = plan.CountTask(order[k], scratch[slot], poll);
+            if (poll.Stopped) return;
+            ledger.Finish(order[k], count, ThreadMicros() - start);
+        });
+    } catch (const std::exception& e) {
+        // oneTBB hands the first task's exception to this thread once the others have stopped.
+        result.Failure = CountFailure(e);
+    }
+    const std::size_t done = ledger.Finished();
     result.Stopped = done < ledger.Size();
     result.Solutions = result.Stopped ? ledger.Solutions() : plan.Total(ledger.Solutions());
     result.ShareDone =
@@ -85,7 +97,7 @@ CountResult CountTasks(const CountPlan& plan, TaskLedger& ledger, const TaskRun&
 
 CountResult CountSolutions(const CountRequest& request) {
     CountPlanMaker maker(request.Board, request.Unique, request.Options, request.Jobs);
-    if (!maker.Make(request.Stop)) return {.Solutions = 0, .Stopped = true, .ShareDone = 0.0};
+    if (!maker.Make(request.Stop)) return {.Solutions = 0, .Stopped = true, .ShareDone = 0.0, .Failure = ""};
     const std::unique_ptr<CountPlan> plan = maker.Take();
     TaskLedger ledger(plan->Size());
     return CountTasks(*plan, ledger, {.Jobs = request.Jobs, .Stop = request.Stop});
@@ -93,6 +105,63 @@ CountResult CountSolutions(const CountRequest& request) {
 
 int HardwareThreads() {
     return std::max(1, tbb::info::default_concurrency());
+}
+
+namespace {
+
+// Each probing thread allocates, as the count's do (the allocator reserves address space for the first
+// threads that do), and waits until every other one has started: they all live at once. Returns the gate
+// itself when the allocation failed.
+extern "C" void* WaitAtGate(void* gate) {
+    void* volatile block = std::malloc(64);
+    const bool failed = block == nullptr;
+    std::free(block);
+    static_cast<std::shared_mutex*>(gate)->lock_shared();
+    static_cast<std::shared_mutex*>(gate)->unlock_shared();
+    return failed ? gate : nullptr;
+}
+
+}  // namespace
+
+std::string CheckThreads(int jobs) {
+    // oneTBB's workers (jobs - 1: the caller's thread is one of the count's), the saver and the progress
+    // line.
+    const int wanted = std::max(jobs, 1) + 1;
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0) return "";
+    pthread_attr_setstacksize(&attributes,
+                              tbb::global_control::active_value(tbb::global_control::thread_stack_size));
+    std::shared_mutex gate;
+    gate.lock();
+    std::vector<pthread_t> started;
+    int error = 0;
+    while (static_cast<int>(started.size()) < wanted) {
+        pthread_t thread;
+        if ((error = pthread_create(&thread, &attributes, WaitAtGate, &gate)) != 0) break;
+        started.push_back(thread);
+    }
+    gate.unlock();
+    int usable = 0;  // started, and could allocate
+    for (const pthread_t thread : started) {
+        void* failed = nullptr;
+        pthread_join(thread, &failed);
+        usable += failed == nullptr ? 1 : 0;
+    }
+    pthread_attr_destroy(&attributes);
+    if (error == 0 && usable == wanted) return "";
+    return "a count on " + std::to_string(jobs) + " thread" + (jobs == 1 ? "" : "s") + " needs " +
+           std::to_string(wanted) +
+           " threads besides its own, but the limits on processes and memory let it " + "start only " +
+           std::to_string(usable) + " here" +
+           (usable >= 2 ? "; give --jobs " + std::to_string(usable - 1) + " or fewer" : "");
+}
+
+std::string CountFailure(const std::exception& e) {
+    if (dynamic_cast<const std::bad_alloc*>(&e) != nullptr) return "out of memory";
+    if (const auto* system = dynamic_cast<const std::system_error*>(&e))
+        return "the system refused a thread or a lock (" +
+               std::string(std::strerror(system->code().value())) + ")";
+    return e.what();
 }
 
 }  // namespace nq
