@@ -35,6 +35,7 @@ void BackgroundCount::Resume() {
         state_->Failed.load(std::memory_order_relaxed))
         return;
     state_->Stop.store(false, std::memory_order_relaxed);
+    if (state_->Ledger != nullptr) state_->Ledger->NewRun();
     const auto work = [state = state_.get()] {
         if (state->Plan == nullptr) {
             try {

@@ -23,6 +23,15 @@ void TaskLedger::Finish(std::size_t i, std::uint64_t solutions, std::uint64_t wo
     finished_.fetch_add(1, std::memory_order_release);
 }
 
+void TaskLedger::NewRun() {
+    {
+        const std::lock_guard<std::mutex> lock(sums_);
+        runSolutions_ = 0;
+    }
+    runWork_.store(0, std::memory_order_relaxed);
+    runFinished_.store(0, std::memory_order_relaxed);
+}
+
 WideCount TaskLedger::Solutions() const {
     const std::lock_guard<std::mutex> lock(sums_);
     return solutions_;

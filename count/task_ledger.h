@@ -22,6 +22,9 @@ class TaskLedger {
     // thread's processor time). thisRun: false for tasks read back from a save file, which then count for
     // the totals but not for this run's rate.
     void Finish(std::size_t i, std::uint64_t solutions, std::uint64_t work, bool thisRun = true);
+    // Starts a new run: this run's figures go back to 0, the finished tasks stay. Only while no task is
+    // being finished.
+    void NewRun();
 
     bool IsFinished(std::size_t i) const { return slots_[i].Done.load(std::memory_order_acquire); }
     // Only for a finished task.
