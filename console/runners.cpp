@@ -191,7 +191,7 @@ int CountWithGuard(const Problem& p, bool unique, int jobs, const std::string& s
             return 2;
         }
         if (const std::optional<WideCount> sum = session.FinishedSum()) {
-            if (const std::optional<WideCount> total = maker.TotalOf(*sum, &gInterrupted))
+            if (const std::optional<WideCount> total = maker.TotalOf(*sum, session.Kept(), &gInterrupted))
                 return PrintTotal(*total, out, err);
             std::fprintf(err, "nqueens: %s: the count is complete in %s; run the same command to print it\n",
                          StopWord(gSignal.load()), savePath.c_str());

@@ -132,6 +132,11 @@ TaskCounts CountPlan::Counts() const {
     return method_ == CountMethod::Quadrants ? TaskCounts::SolutionsOfClasses : TaskCounts::Classes;
 }
 
+std::optional<RotationKept> CountPlan::Kept() const {
+    if (Counts() != TaskCounts::SolutionsOfClasses) return std::nullopt;
+    return RotationKept{quarterTurnKept_, halfTurnKept_};
+}
+
 std::uint64_t CountPlan::Bytes() const {
     return quadrants_ != nullptr ? quadrants_->Bytes() : 0;
 }
@@ -195,6 +200,7 @@ bool CountPlanMaker::MakeQuadrants(const std::atomic<bool>* stop) {
 bool CountPlanMaker::MakeRotationKept(const std::atomic<bool>* stop) {
     // A unique count's classes by quadrants need the solutions the rotations keep: a search cut by the
     // queen of the first column, on every thread.
+    if (kept_) return true;
     const int n = plan_->problem_.N;
     if (starts_.empty()) {
         for (const int turns : {1, 2}) {
@@ -216,10 +222,19 @@ bool CountPlanMaker::MakeRotationKept(const std::atomic<bool>* stop) {
     }
     plan_->quarterTurnKept_ = quarter;
     plan_->halfTurnKept_ = half;
+    starts_ = {};
+    kept_ = true;
     return true;
 }
 
-std::optional<WideCount> CountPlanMaker::TotalOf(WideCount sumOfTasks, const std::atomic<bool>* stop) {
+std::optional<WideCount> CountPlanMaker::TotalOf(WideCount sumOfTasks,
+                                                 const std::optional<RotationKept>& kept,
+                                                 const std::atomic<bool>* stop) {
+    if (kept && !kept_) {
+        plan_->quarterTurnKept_ = kept->QuarterTurn;
+        plan_->halfTurnKept_ = kept->HalfTurn;
+        kept_ = true;
+    }
     if (plan_->method_ == CountMethod::Quadrants && plan_->unique_ && !MakeRotationKept(stop))
         return std::nullopt;
     return plan_->Total(sumOfTasks);

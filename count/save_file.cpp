@@ -27,7 +27,8 @@ constexpr Note kNotes[] = {
      "work in microseconds",
      "classes"},
     {"# run the same count command to go on; each task line: index, solutions, work in microseconds; the "
-     "classes up to rotation and reflection follow from all of them at the end",
+     "classes up to rotation and reflection follow at the end from all of them and from those a quarter turn "
+     "and a half turn keep (the kept line)",
      "solutions"},
 };
 // The largest plan a file may name: far more than any plan cuts. It keeps the sum of the task lines, each of
@@ -96,6 +97,13 @@ std::string SaveText(const SavedCount& saved) {
     text.append("tasks ").append(std::to_string(saved.Tasks)).append("\n");
     text.append("finished ").append(std::to_string(saved.Done.size())).append("\n");
     text.append(note.Sum).append(" ").append(DecimalText(solutions)).append("\n");
+    if (saved.Kept) {
+        text.append("kept ")
+            .append(std::to_string(saved.Kept->QuarterTurn))
+            .append(" ")
+            .append(std::to_string(saved.Kept->HalfTurn))
+            .append("\n");
+    }
     for (const SavedTask& t : saved.Done) {
         text.append("task ")
             .append(std::to_string(t.Index))
@@ -141,6 +149,18 @@ std::string ReadSaveText(std::string_view text, SavedCount& saved) {
     if (!NextLine(rest, line) || !Field(line, note->Sum, value) || !ReadDecimalText(value, solutions))
         return "the " + std::string(note->Sum) + " line is missing or wrong";
     saved.Tasks = static_cast<std::size_t>(tasks);
+    // The solutions the rotations keep, in the files (and only those) whose tasks count every solution of a
+    // unique count.
+    if (saved.Counts == TaskCounts::SolutionsOfClasses) {
+        std::uint64_t quarter = 0, half = 0;
+        std::size_t blank = std::string_view::npos;
+        if (!NextLine(rest, line) || !Field(line, "kept", value) ||
+            (blank = value.find(' ')) == std::string_view::npos ||
+            !ReadCanonicalDecimal(value.substr(0, blank), quarter) ||
+            !ReadCanonicalDecimal(value.substr(blank + 1), half))
+            return "the kept line is missing or wrong";
+        saved.Kept = RotationKept{quarter, half};
+    }
 
     WideCount sum = 0;
     while (NextLine(rest, line)) {

@@ -29,6 +29,7 @@ SavedCount Snapshot(const CountPlan& plan, const TaskLedger& ledger) {
     SavedCount saved{.Problem = ProblemLine(plan.Board(), plan.Unique()),
                      .Method = plan.Version(),
                      .Counts = plan.Counts(),
+                     .Kept = plan.Kept(),
                      .Tasks = plan.Size(),
                      .Done = {}};
     for (std::size_t i = 0; i < ledger.Size(); ++i) {

@@ -125,8 +125,12 @@ TEST(SavedCount, AnInterruptedCountResumedGivesTheUninterruptedCount) {
         ASSERT_EQ(ReadSaveText(Contents(file).value_or(""), saved), "");
         EXPECT_GE(saved.Done.size(), budget);
         // A unique count's file as written before its note said what the tasks count goes on all the same.
-        if (c.Unique)
-            Write(file, Edited(*Contents(file), [](SavedCount& s) { s.Counts = TaskCounts::Solutions; }));
+        if (c.Unique) {
+            Write(file, Edited(*Contents(file), [](SavedCount& s) {
+                      s.Counts = TaskCounts::Solutions;
+                      s.Kept.reset();
+                  }));
+        }
 
         args.insert(args.end(), {"--jobs", std::to_string(c.SecondJobs), "--save", file});
         const Outcome resumed = Nqueens(args);
@@ -205,6 +209,17 @@ TEST(SavedCount, EachRefusalLeavesTheFileAsItWas) {
             EXPECT_NE(o.Err.find("no-such-folder does not exist"), std::string::npos) << o.Err;
         }
     }
+}
+
+// A finished unique count by quadrants answers from its file alone: the solutions the rotations keep are in
+// it (a search for them takes seconds from n = 22 on), so an edit of them shows in the answer.
+TEST(SavedCount, AFinishedUniqueCountByQuadrantsAnswersFromItsFile) {
+    const Scratch scratch;
+    const std::string file = scratch.File("count.txt");
+    const std::vector<std::string> args{"count", "12", "--unique", "--method", "quadrants", "--save", file};
+    ASSERT_EQ(Nqueens(args).Out, "1787\n");
+    Write(file, Edited(*Contents(file), [](SavedCount& s) { s.Kept->QuarterTurn += 4; }));
+    EXPECT_EQ(Nqueens(args).Out, "1788\n");
 }
 
 // The save file of `count 10` with half of its tasks finished.

@@ -63,6 +63,8 @@ TEST(WideCount, SumsOfTasksPastSixtyFourBitsStayExact) {
     const Problem board{.N = 10, .Fixed = {}};
     SavedCount saved{.Problem = ProblemLine(board, false),
                      .Method = PlanVersion(CountMethod::Constellations, {}),
+                     .Counts = TaskCounts::Solutions,
+                     .Kept = std::nullopt,
                      .Tasks = 3,
                      .Done = {{0, kMost64, 10}, {1, 5, 10}, {2, kMost64, 10}}};
     const std::string text = SaveText(saved);
