@@ -25,33 +25,9 @@ namespace {
 constexpr std::int64_t kMaxJobs = 1024;
 constexpr std::int64_t kMaxParts = 1000000;
 
-// The message with every control character written as an escape (\n, \r, \t, \xHH), so that input holding a
-// line end (a parts file with Windows line ends) still gives one line.
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (const char ch : text) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (ch == '\n') {
-            out += "\\n";
-        } else if (ch == '\r') {
-            out += "\\r";
-        } else if (ch == '\t') {
-            out += "\\t";
-        } else if (byte < 0x20 || byte == 0x7f) {
-            const char* const hex = "0123456789abcdef";
-            out += "\\x";
-            out += hex[byte >> 4];
-            out += hex[byte & 15];
-        } else {
-            out += ch;
-        }
-    }
-    return out;
-}
-
 // A usage error: one line on err, status 2.
 int UsageError(std::FILE* err, const std::string& message) {
-    std::fprintf(err, "nqueens: %s\n", Escaped(message).c_str());
+    SayLine(err, message);
     return 2;
 }
 

@@ -158,6 +158,13 @@ int Interrupted(int signal) {
     return 128 + (signal != 0 ? signal : SIGINT);
 }
 
+// A share of 0..1 as a percentage with `decimals` decimals: "7.6%".
+std::string Percent(double share, int decimals) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f%%", decimals, 100.0 * share);
+    return text;
+}
+
 // What the finished tasks of an interrupted count add up to, in words that say what they count.
 std::string SoFar(WideCount sum, TaskCounts counts) {
     switch (counts) {
@@ -187,43 +194,38 @@ int CountWithGuard(const Problem& p, bool unique, int jobs, const std::string& s
     if (!savePath.empty()) {
         if (const std::string refusal = session.Open(savePath, ProblemLine(p, unique), maker.Version());
             !refusal.empty()) {
-            std::fprintf(err, "nqueens: %s\n", refusal.c_str());
+            SayLine(err, refusal);
             return 2;
         }
         if (const std::optional<WideCount> sum = session.FinishedSum()) {
             if (const std::optional<WideCount> total = maker.TotalOf(*sum, session.Kept(), &gInterrupted))
                 return PrintTotal(*total, out, err);
-            std::fprintf(err, "nqueens: %s: the count is complete in %s; run the same command to print it\n",
-                         StopWord(gSignal.load()), savePath.c_str());
+            SayLine(err, std::string(StopWord(gSignal.load())) + ": the count is complete in " + savePath +
+                             "; run the same command to print it");
             return Interrupted(gSignal.load());
         }
     }
     bool made = false;
     try {
         ProgressLine line(err, [&maker](double elapsed, int width) {
-            char share[32];
-            std::snprintf(share, sizeof share, "%.0f%%", 100.0 * maker.Share());
-            const std::string text =
-                "preparing the count: " + std::string(share) + ", " + FormatDuration(elapsed, 0) + " elapsed";
+            const std::string text = "preparing the count: " + Percent(maker.Share(), 0) + ", " +
+                                     FormatDuration(elapsed, 0) + " elapsed";
             return CutToWidth(text, width);
         });
         made = maker.Make(&gInterrupted);
     } catch (const std::runtime_error& e) {  // no memory for the method asked for, or for any
-        std::fprintf(err, "nqueens: %s\n", e.what());
+        SayLine(err, e.what());
         return 2;
     } catch (const std::exception& e) {
-        std::fprintf(err, "nqueens: %s while the count was being prepared; nothing counted yet\n",
-                     CountFailure(e).c_str());
+        SayLine(err, CountFailure(e) + " while the count was being prepared; nothing counted yet");
         return 1;
     }
     if (!made) {
         const std::string keeps = savePath.empty()  ? ""
                                   : session.Fresh() ? "; " + savePath + " not written yet"
                                                     : "; " + savePath + " keeps what it held";
-        std::fprintf(
-            err,
-            "nqueens: %s while the count was being prepared (%.0f%% of that done); nothing counted yet%s\n",
-            StopWord(gSignal.load()), 100.0 * maker.Share(), keeps.c_str());
+        SayLine(err, std::string(StopWord(gSignal.load())) + " while the count was being prepared (" +
+                         Percent(maker.Share(), 0) + " of that done); nothing counted yet" + keeps);
         return Interrupted(gSignal.load());
     }
     const std::unique_ptr<CountPlan> plan = maker.Take();
@@ -248,7 +250,7 @@ int CountWithGuard(const Problem& p, bool unique, int jobs, const std::string& s
     }
     using Status = SavedCountOutcome::Status;
     if (!savePath.empty() && saved.Outcome == Status::Refused) {
-        std::fprintf(err, "nqueens: %s\n", saved.Message.c_str());
+        SayLine(err, saved.Message);
         return 2;
     }
     const bool saveFailed = !savePath.empty() && saved.Outcome == Status::SaveFailed;
@@ -260,16 +262,15 @@ int CountWithGuard(const Problem& p, bool unique, int jobs, const std::string& s
                                                     : "; saved; run the same command to go on";
         // A failure (no memory) stops the count as a signal does, with status 1.
         const std::string why = result.Failure.empty() ? StopWord(signal) : result.Failure;
-        std::fprintf(err, "nqueens: %s: %s, %.1f%% of the search done%s\n", why.c_str(),
-                     SoFar(result.Solutions, plan->Counts()).c_str(), 100.0 * estimate.Share(),
-                     saving.c_str());
+        SayLine(err, why + ": " + SoFar(result.Solutions, plan->Counts()) + ", " +
+                         Percent(estimate.Share(), 1) + " of the search done" + saving);
         if (saveFailed || !result.Failure.empty()) return 1;
         return Interrupted(signal);
     }
     // The count is complete: its number is printed whatever became of the last save.
     const int status = PrintTotal(result.Solutions, out, err);
     if (!saveFailed) return status;
-    std::fprintf(err, "nqueens: the count is complete, but %s\n", saved.Message.c_str());
+    SayLine(err, "the count is complete, but " + saved.Message);
     return 1;
 }
 

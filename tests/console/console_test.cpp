@@ -274,6 +274,7 @@ TEST(ConsoleMessages, AreWholeLinesOfOurOwn) {
          "nqueens: malformed --fixed '1:2,3:1\\r': expected column:row pairs separated by commas, like "
          "3:5,6:1"},
         {{"list", "8\n9"}, 2, "nqueens: N must be a whole number from 1 to 32, not '8\\n9'"},
+        {{"count", "8", "--save", "/no\nfolder/c.txt"}, 2, "nqueens: the folder /no\\nfolder does not exist"},
         {{"--version"}, 0, "nqueens 0.0.0"},
     };
     for (const auto& t : cases) {
