@@ -22,6 +22,8 @@ namespace {
 
 // A save file holds at most some tens of bytes a task: anything far larger is not one of ours.
 constexpr long long kMaxFileBytes = 1LL << 30;
+// What the first save of a new file needs on disk, at most: its lines before the tasks.
+constexpr std::size_t kFreshBytes = 1024;
 
 using Status = SavedCountOutcome::Status;
 
@@ -146,7 +148,10 @@ std::string SaveSession::Open(const std::string& path, const std::string& proble
     }
     if (error = CheckReplaceable(real_, path); !error.empty()) return error;
     std::string text;
-    if (!ReadWhole(real_, path, text, fresh_, error)) return fresh_ ? "" : error;
+    // A new file is written only once the plan is made: a folder that cannot take it (a full disk) is found
+    // before that, with a file of the size a new save has at most (a few lines and a few tasks).
+    if (!ReadWhole(real_, path, text, fresh_, error))
+        return fresh_ ? CheckRoom(real_, kFreshBytes, path) : error;
     if (const std::string why = ReadSaveText(text, saved_); !why.empty())
         return path + " is not a save file of nqueens or is damaged: " + why;
     if (saved_.Problem != problem)

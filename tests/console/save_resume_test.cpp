@@ -265,9 +265,9 @@ class SmallDisk {
 
 // The save path is resolved once, so that the lock, the temporary file and the rename act on the real file:
 // through a link, a dangling link (which creates its target), under any name of a file at once; the file
-// keeps its mode and owner; a file a save cannot replace faithfully is refused before any work; a disk that
-// is full at the last save still gives the count. Every ending leaves exactly the files the user had, and the
-// save file.
+// keeps its mode and owner; a file a save cannot replace faithfully, or a disk already full, is refused
+// before any work; a disk that is full at the last save still gives the count. Every ending leaves exactly
+// the files the user had, and the save file.
 TEST(SavedCount, TheSavePathActsOnTheRealFile) {
     const bool root = geteuid() == 0;
     const struct {
@@ -364,21 +364,27 @@ TEST(SavedCount, TheSavePathActsOnTheRealFile) {
          "No space left on device; a save needs room",
          [](const Scratch& s) { EXPECT_EQ(Finished(s.File("full/c.txt")).first, 0); },
          {"full", "full/c.txt"}},
+        {"a full disk before any work",
+         [](const Scratch& s) { std::ofstream(s.File("full/filler")) << std::string(4096, '.'); },
+         "full/c.txt",
+         2,
+         "No space left on device; a new save file needs",
+         nullptr,
+         {"full", "full/filler"}},
     };
     int skipped = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Case);
         const Scratch scratch;
         std::optional<SmallDisk> disk;
-        if (c.SetUp) {
-            c.SetUp(scratch);
-        } else {
+        if (std::string(c.Save).starts_with("full/")) {
             disk.emplace(scratch.File("full"));
             if (!disk->Mounted()) {
                 ++skipped;
                 continue;
             }
         }
+        if (c.SetUp) c.SetUp(scratch);
         SaveLock other;
         std::string real, error;
         if (std::string(c.Case).starts_with("two names")) {
