@@ -159,17 +159,19 @@ void MethodLines(int n, const std::vector<int>& jobCounts, bool constellations, 
 void PartsOfNineteen(bool& ok) {
     constexpr int kParts = 64;
     const auto start = std::chrono::steady_clock::now();
-    std::uint64_t sum = 0;
+    nq::WideCount sum = 0;
     for (int k = 1; k <= kParts; ++k) {
-        sum += nq::CountSolutions({.Board = {.N = 19, .Fixed = {}},
-                                   .Jobs = 2,
-                                   .Options = {.Method = nq::CountMethod::Quadrants, .Part = k, .Parts = kParts}})
+        sum += nq::CountSolutions(
+                   {.Board = {.N = 19, .Fixed = {}},
+                    .Jobs = 2,
+                    .Options = {.Method = nq::CountMethod::Quadrants, .Part = k, .Parts = kParts}})
                    .Solutions;
     }
     const bool right = sum == PublishedCount(19);
     ok = right && ok;
     std::printf("cli_parts n=19 parts=%d jobs=2 seconds=%.1f sum_ok=%d\n", kParts,
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), right ? 1 : 0);
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+                right ? 1 : 0);
     std::fflush(stdout);
 }
 
@@ -185,11 +187,13 @@ void PartLines(int n, int parts, const std::vector<int>& which) {
     const double plan = std::chrono::duration<double>(Clock::now() - start).count();
     std::vector<double> times;
     for (const int k : which) {
-        // The part's tasks are every parts-th unit of the whole plan, as --part K/M takes them: the others are
-        // entered as done.
+        // The part's tasks are every parts-th unit of the whole plan, as --part K/M takes them: the others
+        // are entered as done.
         nq::TaskLedger ledger(whole->Size());
         for (std::size_t i = 0; i < whole->Size(); ++i) {
-            if ((i + static_cast<std::size_t>(parts) - static_cast<std::size_t>(k) + 1) % static_cast<std::size_t>(parts) != 0)
+            if ((i + static_cast<std::size_t>(parts) - static_cast<std::size_t>(k) + 1) %
+                    static_cast<std::size_t>(parts) !=
+                0)
                 ledger.Finish(i, 0, 0, false);
         }
         start = Clock::now();
@@ -199,10 +203,11 @@ void PartLines(int n, int parts, const std::vector<int>& which) {
         for (const double t : times)
             mean += t;
         mean /= static_cast<double>(times.size());
-        std::printf("cli_part n=%d part=%d/%d jobs=2 seconds=%.1f plan_s=%.1f whole_estimate_s=%.0f peak_mb=%.0f "
-                    "kernel=%s\n",
-                    n, k, parts, times.back(), plan, plan + parts * mean, PeakMegabytes(),
-                    nq::InstructionSetName(nq::ActiveInstructionSet()));
+        std::printf(
+            "cli_part n=%d part=%d/%d jobs=2 seconds=%.1f plan_s=%.1f whole_estimate_s=%.0f peak_mb=%.0f "
+            "kernel=%s\n",
+            n, k, parts, times.back(), plan, plan + parts * mean, PeakMegabytes(),
+            nq::InstructionSetName(nq::ActiveInstructionSet()));
         std::fflush(stdout);
     }
 }

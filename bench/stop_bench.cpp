@@ -62,11 +62,12 @@ int main(int argc, char** argv) {
     // The plan's table: stopped at spread moments of its first second.
     double table = 0;
     for (int i = 1; i <= kTries; ++i) {
-        table = std::max(table, Latency(std::chrono::milliseconds(150 * i), [&](const std::atomic<bool>* stop) {
-                             nq::CountPlanMaker maker({.N = n, .Fixed = {}}, false,
-                                                      {.Method = nq::CountMethod::Quadrants}, jobs);
-                             maker.Make(stop);
-                         }));
+        table =
+            std::max(table, Latency(std::chrono::milliseconds(150 * i), [&](const std::atomic<bool>* stop) {
+                         nq::CountPlanMaker maker({.N = n, .Fixed = {}}, false,
+                                                  {.Method = nq::CountMethod::Quadrants}, jobs);
+                         maker.Make(stop);
+                     }));
     }
     Line("quadrants", "table", n, table);
 
@@ -78,27 +79,29 @@ int main(int argc, char** argv) {
     const std::unique_ptr<nq::CountPlan> plan = maker.Take();
     double count = 0;
     for (int i = 1; i <= kTries; ++i) {
-        count = std::max(count, Latency(std::chrono::milliseconds(300 * i), [&](const std::atomic<bool>* stop) {
-                             nq::TaskLedger ledger(plan->Size());
-                             nq::CountTasks(*plan, ledger, {.Jobs = jobs, .Stop = stop});
-                         }));
+        count =
+            std::max(count, Latency(std::chrono::milliseconds(300 * i), [&](const std::atomic<bool>* stop) {
+                         nq::TaskLedger ledger(plan->Size());
+                         nq::CountTasks(*plan, ledger, {.Jobs = jobs, .Stop = stop});
+                     }));
     }
     Line("quadrants", "count", n, count);
 
     double kernel = 0, constellationPlan = 0;
     for (int i = 1; i <= kTries; ++i) {
-        constellationPlan =
-            std::max(constellationPlan, Latency(std::chrono::milliseconds(40 * i), [&](const std::atomic<bool>* stop) {
-                         nq::CountPlanMaker m({.N = 20, .Fixed = {}}, false,
-                                              {.Method = nq::CountMethod::Constellations}, jobs);
-                         m.Make(stop);
+        constellationPlan = std::max(
+            constellationPlan, Latency(std::chrono::milliseconds(40 * i), [&](const std::atomic<bool>* stop) {
+                nq::CountPlanMaker m({.N = 20, .Fixed = {}}, false,
+                                     {.Method = nq::CountMethod::Constellations}, jobs);
+                m.Make(stop);
+            }));
+        kernel =
+            std::max(kernel, Latency(std::chrono::milliseconds(400 * i), [&](const std::atomic<bool>* stop) {
+                         nq::CountSolutions({.Board = {.N = 20, .Fixed = {}},
+                                             .Jobs = jobs,
+                                             .Stop = stop,
+                                             .Options = {.Method = nq::CountMethod::Constellations}});
                      }));
-        kernel = std::max(kernel, Latency(std::chrono::milliseconds(400 * i), [&](const std::atomic<bool>* stop) {
-                              nq::CountSolutions({.Board = {.N = 20, .Fixed = {}},
-                                                  .Jobs = jobs,
-                                                  .Stop = stop,
-                                                  .Options = {.Method = nq::CountMethod::Constellations}});
-                          }));
     }
     Line("constellations", "plan", 20, constellationPlan);
     Line("constellations", "kernel", 20, kernel);

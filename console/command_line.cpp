@@ -25,33 +25,9 @@ namespace {
 constexpr std::int64_t kMaxJobs = 1024;
 constexpr std::int64_t kMaxParts = 1000000;
 
-// The message with every control character written as an escape (\n, \r, \t, \xHH), so that input holding a
-// line end (a parts file with Windows line ends) still gives one line.
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (const char ch : text) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (ch == '\n') {
-            out += "\\n";
-        } else if (ch == '\r') {
-            out += "\\r";
-        } else if (ch == '\t') {
-            out += "\\t";
-        } else if (byte < 0x20 || byte == 0x7f) {
-            const char* const hex = "0123456789abcdef";
-            out += "\\x";
-            out += hex[byte >> 4];
-            out += hex[byte & 15];
-        } else {
-            out += ch;
-        }
-    }
-    return out;
-}
-
 // A usage error: one line on err, status 2.
 int UsageError(std::FILE* err, const std::string& message) {
-    std::fprintf(err, "nqueens: %s\n", Escaped(message).c_str());
+    SayLine(err, message);
     return 2;
 }
 
@@ -107,6 +83,19 @@ std::vector<std::string> EmptyValuesSplit(int argc, const char* const* argv) {
     }
     std::reverse(args.begin(), args.end());  // CLI11 takes them last first
     return args;
+}
+
+// The line for a flag given a value ("--unique=2"), which CLI11 would read as true or false; empty when none
+// is. Only before "--", after which every argument is an operand.
+std::string FlagWithValue(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--") break;
+        for (const std::string flag : {"--unique", "--board", "--help", "--version"}) {
+            if (arg.starts_with(flag + "=")) return flag + " is a flag and takes no value, not '" + arg + "'";
+        }
+    }
+    return {};
 }
 
 // What the command line says, as CLI11 read it: texts still to be checked.
@@ -200,8 +189,9 @@ void DefineCommands(CommandSet& set, const char* version, Arguments& args) {
 }
 
 // The line for an option given twice or an argument left over after parsing, naming the commands that do
-// take it; empty when the command line is sound.
-std::string LeftOverError(CommandSet& set, CLI::App* chosen) {
+// take it; empty when the command line is sound. operands: the arguments after "--", options by their look
+// only.
+std::string LeftOverError(CommandSet& set, CLI::App* chosen, const std::vector<std::string>& operands) {
     for (CLI::App* scope : {&set.App, chosen}) {
         if (scope == nullptr) continue;
         for (const CLI::Option* option : scope->get_options()) {
@@ -216,6 +206,7 @@ std::string LeftOverError(CommandSet& set, CLI::App* chosen) {
     std::erase(extras, "--");  // the end of the options: CLI11 honours it, then hands it back as an extra
     if (extras.empty()) return {};
     const std::string& extra = extras.front();
+    const bool operand = std::find(operands.begin(), operands.end(), extra) != operands.end();
     const std::string option = extra.substr(0, extra.find('='));
     std::string owners;  // the commands that have the option
     for (CLI::App* command : set.All()) {
@@ -230,7 +221,7 @@ std::string LeftOverError(CommandSet& set, CLI::App* chosen) {
         return "unknown option " + extra + " (see nqueens --help)";
     }
     const std::string name = chosen->get_name();
-    if (!extra.starts_with("-")) return name + " takes one N; '" + extra + "' is one too many";
+    if (operand || !extra.starts_with("-")) return name + " takes one N; '" + extra + "' is one too many";
     if (!owners.empty())
         return name + " has no " + option + "; it belongs to " + owners + " (see nqueens --help)";
     return name + " has no " + option + " option (see nqueens --help)";
@@ -240,6 +231,7 @@ std::string LeftOverError(CommandSet& set, CLI::App* chosen) {
 // --help, --version or a parse error (whose line it has written).
 int ReadArguments(int argc, const char* const* argv, const char* version, Arguments& args, std::FILE* out,
                   std::FILE* err) {
+    if (const std::string error = FlagWithValue(argc, argv); !error.empty()) return UsageError(err, error);
     CommandSet set;
     DefineCommands(set, version, args);
     std::vector<std::string> reversed = EmptyValuesSplit(argc, argv);
@@ -262,7 +254,10 @@ int ReadArguments(int argc, const char* const* argv, const char* version, Argume
     for (CLI::App* command : set.All()) {
         if (command->parsed()) chosen = command;
     }
-    if (const std::string error = LeftOverError(set, chosen); !error.empty()) return UsageError(err, error);
+    std::vector<std::string> operands(argv + 1, argv + argc);
+    operands.erase(operands.begin(), std::find(operands.begin(), operands.end(), "--"));
+    if (const std::string error = LeftOverError(set, chosen, operands); !error.empty())
+        return UsageError(err, error);
     if (chosen != nullptr) {
         args.Command = chosen->get_name();
         args.HasFixed = chosen->count("--fixed") > 0;
@@ -335,6 +330,8 @@ CommandLineOutcome RunCommandLine(int argc, const char* const* argv, std::FILE* 
                 ChooseMethod(p, args.Unique, options, static_cast<int>(jobs), MachineMemory());
             !choice.Refusal.empty())
             return {.ExitStatus = UsageError(err, choice.Refusal)};
+        if (const std::string refusal = CheckThreads(static_cast<int>(jobs)); !refusal.empty())
+            return {.ExitStatus = UsageError(err, refusal)};
         return {.ExitStatus =
                     RunCount(p, args.Unique, static_cast<int>(jobs), args.SaveText, options, out, err)};
     }

@@ -15,7 +15,8 @@ struct CommandLineOutcome {
 };
 
 // Parses argv and, for a console command, runs it, writing results to `out` and messages to `err`.
-// Exit statuses: 0 done; 1 `first` found no solution, or the output could not be written; 2 a usage error
+// Exit statuses: 0 done; 1 `first` found no solution, the output could not be written, or a count could not
+// go on (no memory); 2 a usage error
 // (one line on `err` starting with "nqueens: ", nothing on `out`); 130, 143, 129 a count stopped by Ctrl+C,
 // SIGTERM, SIGHUP. A closed output pipe ends a command quietly with 0. `version` is printed by --version.
 CommandLineOutcome RunCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* err,

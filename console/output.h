@@ -24,4 +24,8 @@ class Output {
     int errno_ = 0;
 };
 
+// Writes "nqueens: <text>" to err as one line: every control character in the text (a line end in a file's
+// name, the Windows line ends of a parts file) written as an escape (\n, \r, \t, \xHH).
+void SayLine(std::FILE* err, const std::string& text);
+
 }  // namespace nq::console

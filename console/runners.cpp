@@ -25,6 +25,7 @@
 #include "count/count_plan.h"
 #include "count/counting.h"
 #include "count/saved_count.h"
+#include "count/wide_count.h"
 #include "count/work_estimate.h"
 #include "engine/board.h"
 #include "engine/duration.h"
@@ -175,9 +176,31 @@ int Interrupted(int signal) {
     return 128 + (signal != 0 ? signal : SIGINT);
 }
 
-int PrintTotal(std::uint64_t total, std::FILE* out, std::FILE* err) {
+// A share of 0..1 as a percentage with `decimals` decimals: "7.6%".
+std::string Percent(double share, int decimals) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f%%", decimals, 100.0 * share);
+    return text;
+}
+
+// What the finished tasks of an interrupted count add up to, in words that say what they count.
+std::string SoFar(WideCount sum, TaskCounts counts) {
+    switch (counts) {
+        case TaskCounts::Solutions: break;
+        case TaskCounts::Classes:
+            return DecimalText(sum) + " classes up to rotation and reflection found so far";
+        case TaskCounts::SolutionsOfClasses:
+            return DecimalText(sum) +
+                   " solutions found so far (their classes up to rotation and reflection are known only at "
+                   "the "
+                   "end)";
+    }
+    return DecimalText(sum) + " solutions found so far";
+}
+
+int PrintTotal(WideCount total, std::FILE* out, std::FILE* err) {
     Output output(out);
-    output.Write(std::to_string(total) + "\n");
+    output.Write(DecimalText(total) + "\n");
     return output.Finish(err);
 }
 
@@ -189,37 +212,38 @@ int CountWithGuard(const Problem& p, bool unique, int jobs, const std::string& s
     if (!savePath.empty()) {
         if (const std::string refusal = session.Open(savePath, ProblemLine(p, unique), maker.Version());
             !refusal.empty()) {
-            std::fprintf(err, "nqueens: %s\n", refusal.c_str());
+            SayLine(err, refusal);
             return 2;
         }
-        if (const std::optional<std::uint64_t> sum = session.FinishedSum()) {
-            if (const std::optional<std::uint64_t> total = maker.TotalOf(*sum, &gInterrupted))
+        if (const std::optional<WideCount> sum = session.FinishedSum()) {
+            if (const std::optional<WideCount> total = maker.TotalOf(*sum, session.Kept(), &gInterrupted))
                 return PrintTotal(*total, out, err);
-            std::fprintf(err, "nqueens: %s: the count is complete in %s; run the same command to print it\n",
-                         StopWord(gSignal.load()), savePath.c_str());
+            SayLine(err, std::string(StopWord(gSignal.load())) + ": the count is complete in " + savePath +
+                             "; run the same command to print it");
             return Interrupted(gSignal.load());
         }
     }
     bool made = false;
     try {
         ProgressLine line(err, [&maker](double elapsed, int width) {
-            char share[32];
-            std::snprintf(share, sizeof share, "%.0f%%", 100.0 * maker.Share());
-            const std::string text =
-                "preparing the count: " + std::string(share) + ", " + FormatDuration(elapsed, 0) + " elapsed";
+            const std::string text = "preparing the count: " + Percent(maker.Share(), 0) + ", " +
+                                     FormatDuration(elapsed, 0) + " elapsed";
             return CutToWidth(text, width);
         });
         made = maker.Make(&gInterrupted);
-    } catch (const std::runtime_error& e) {
-        std::fprintf(err, "nqueens: %s\n", e.what());
+    } catch (const std::runtime_error& e) {  // no memory for the method asked for, or for any
+        SayLine(err, e.what());
         return 2;
+    } catch (const std::exception& e) {
+        SayLine(err, CountFailure(e) + " while the count was being prepared; nothing counted yet");
+        return 1;
     }
     if (!made) {
-        const std::string keeps = savePath.empty() ? "" : "; " + savePath + " keeps what it held";
-        std::fprintf(
-            err,
-            "nqueens: %s while the count was being prepared (%.0f%% of that done); nothing counted yet%s\n",
-            StopWord(gSignal.load()), 100.0 * maker.Share(), keeps.c_str());
+        const std::string keeps = savePath.empty()  ? ""
+                                  : session.Fresh() ? "; " + savePath + " not written yet"
+                                                    : "; " + savePath + " keeps what it held";
+        SayLine(err, std::string(StopWord(gSignal.load())) + " while the count was being prepared (" +
+                         Percent(maker.Share(), 0) + " of that done); nothing counted yet" + keeps);
         return Interrupted(gSignal.load());
     }
     const std::unique_ptr<CountPlan> plan = maker.Take();
@@ -231,7 +255,8 @@ int CountWithGuard(const Problem& p, bool unique, int jobs, const std::string& s
         WorkEstimate estimate(ledger.Size());
         const NumberFormat numbers = EnvironmentNumbers();
         ProgressLine line(err, [&](double elapsed, int width) {
-            return ProgressText(ReadCountFigures(estimate, ledger, elapsed), elapsed, width, numbers);
+            return ProgressText(ReadCountFigures(estimate, ledger, elapsed), elapsed, width, numbers,
+                                plan->Counts());
         });
         const TaskRun run{.Jobs = jobs, .Stop = &gInterrupted};
         if (savePath.empty()) {
@@ -244,7 +269,7 @@ int CountWithGuard(const Problem& p, bool unique, int jobs, const std::string& s
     }
     using Status = SavedCountOutcome::Status;
     if (!savePath.empty() && saved.Outcome == Status::Refused) {
-        std::fprintf(err, "nqueens: %s\n", saved.Message.c_str());
+        SayLine(err, saved.Message);
         return 2;
     }
     const bool saveFailed = !savePath.empty() && saved.Outcome == Status::SaveFailed;
@@ -254,23 +279,24 @@ int CountWithGuard(const Problem& p, bool unique, int jobs, const std::string& s
         const std::string saving = savePath.empty() ? ""
                                    : saveFailed     ? "; not saved: " + saved.Message
                                                     : "; saved; run the same command to go on";
-        std::fprintf(err, "nqueens: %s: %llu solutions found so far, %.1f%% of the search done%s\n",
-                     StopWord(signal), static_cast<unsigned long long>(result.Solutions),
-                     100.0 * estimate.Share(), saving.c_str());
-        if (saveFailed) return 1;
+        // A failure (no memory) stops the count as a signal does, with status 1.
+        const std::string why = result.Failure.empty() ? StopWord(signal) : result.Failure;
+        SayLine(err, why + ": " + SoFar(result.Solutions, plan->Counts()) + ", " +
+                         Percent(estimate.Share(), 1) + " of the search done" + saving);
+        if (saveFailed || !result.Failure.empty()) return 1;
         return Interrupted(signal);
     }
     // The count is complete: its number is printed whatever became of the last save.
     const int status = PrintTotal(result.Solutions, out, err);
     if (!saveFailed) return status;
-    std::fprintf(err, "nqueens: the count is complete, but %s\n", saved.Message.c_str());
+    SayLine(err, "the count is complete, but " + saved.Message);
     return 1;
 }
 
 }  // namespace
 
-std::string ProgressText(const CountFigures& figures, double elapsed, int width,
-                         const NumberFormat& numbers) {
+std::string ProgressText(const CountFigures& figures, double elapsed, int width, const NumberFormat& numbers,
+                         TaskCounts counts) {
     const std::string unknown = "\u2014";
     std::string share = figures.Known ? FixedText(100.0 * figures.Share, 1, numbers) + "%" : unknown;
     share += " done";
@@ -278,8 +304,11 @@ std::string ProgressText(const CountFigures& figures, double elapsed, int width,
     std::string left = "time left " + unknown;
     if (figures.SecondsLeft >= 0.0)
         left = "about " + FormatDuration(figures.SecondsLeft, 0, numbers) + " left";
-    std::string rate = figures.Rate >= 0.0 ? RateText(figures.Rate, numbers) : unknown;
-    rate += " solutions/s";
+    // A unique count by quadrants finds classes at the end: its rate is an eighth of its solutions', which
+    // leaves out only the few a symmetry keeps (nine in a million at n = 19).
+    const double perClass = counts == TaskCounts::SolutionsOfClasses ? 8.0 : 1.0;
+    std::string rate = figures.Rate >= 0.0 ? RateText(figures.Rate / perClass, numbers) : unknown;
+    rate += counts == TaskCounts::Solutions ? " solutions/s" : " classes/s";
     // Longest first, then with the parts of least use dropped one by one: the rate, the time elapsed, the
     // label, the share done. The time left goes last, cut to the width.
     const std::string texts[] = {

@@ -29,11 +29,13 @@ int RunFirst(const Problem& p, std::FILE* out, std::FILE* err);
 // The subproblems that place the next `depth` free columns (depth >= 0), one list of queens per line.
 int RunSplit(const Problem& p, std::int64_t depth, std::FILE* out, std::FILE* err);
 
-// The progress line's text: share done, time elapsed and left, this run's solutions per second, with their
-// numbers written as `numbers` says; a figure not known yet reads as a dash. elapsed > 0: seconds since this
-// run started. To fit a terminal line of `width` columns (as CutToWidth counts them) it drops the rate, the
-// time elapsed, the label and the share, in that order; the time left, cut to the width, is the last to go.
-std::string ProgressText(const CountFigures& figures, double elapsed, int width, const NumberFormat& numbers);
+// The progress line's text: share done, time elapsed and left, this run's solutions per second (classes per
+// second in a unique count), with their numbers written as `numbers` says; a figure not known yet reads as a
+// dash. elapsed > 0: seconds since this run started. To fit a terminal line of `width` columns (as CutToWidth
+// counts them) it drops the rate, the time elapsed, the label and the share, in that order; the time left,
+// cut to the width, is the last to go.
+std::string ProgressText(const CountFigures& figures, double elapsed, int width, const NumberFormat& numbers,
+                         TaskCounts counts = TaskCounts::Solutions);
 // The text cut to fit a terminal line of `width` columns (one column is left free), counting UTF-8
 // characters as one column each.
 std::string CutToWidth(const std::string& text, int width);

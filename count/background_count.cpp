@@ -4,6 +4,7 @@
 #include "count/background_count.h"
 
 #include <exception>
+#include <system_error>
 #include <utility>
 
 #include "count/counting.h"
@@ -34,17 +35,18 @@ void BackgroundCount::Resume() {
         state_->Failed.load(std::memory_order_relaxed))
         return;
     state_->Stop.store(false, std::memory_order_relaxed);
-    thread_ = std::thread([state = state_.get()] {
+    if (state_->Ledger != nullptr) state_->Ledger->NewRun();
+    const auto work = [state = state_.get()] {
         if (state->Plan == nullptr) {
             try {
                 if (!state->Maker->Make(&state->Stop)) return;
                 state->Plan = state->Maker->Take();
+                state->Ledger = std::make_unique<TaskLedger>(state->Plan->Size());
             } catch (const std::exception&) {
                 // No memory for any plan: the window's own search goes on and ends the count itself.
                 state->Failed.store(true, std::memory_order_relaxed);
                 return;
             }
-            state->Ledger = std::make_unique<TaskLedger>(state->Plan->Size());
             state->Ready.store(true, std::memory_order_release);
         }
         if (state->Stop.load(std::memory_order_relaxed)) return;
@@ -52,7 +54,10 @@ void BackgroundCount::Resume() {
             const std::lock_guard<std::mutex> lock(state->ClockMutex);
             state->CountingSince = std::chrono::steady_clock::now();
         }
-        CountTasks(*state->Plan, *state->Ledger, {.Jobs = state->Jobs, .Stop = &state->Stop});
+        // No memory for a task: as without a plan, the count never comes.
+        if (!CountTasks(*state->Plan, *state->Ledger, {.Jobs = state->Jobs, .Stop = &state->Stop})
+                 .Failure.empty())
+            state->Failed.store(true, std::memory_order_relaxed);
         {
             const std::lock_guard<std::mutex> lock(state->ClockMutex);
             state->CountedSeconds +=
@@ -62,7 +67,13 @@ void BackgroundCount::Resume() {
         }
         if (state->Ledger->Finished() == state->Ledger->Size())
             state->Done.store(true, std::memory_order_release);
-    });
+    };
+    try {
+        thread_ = std::thread(work);
+    } catch (const std::system_error&) {
+        // No thread to be had: as without memory, the window's own search ends the count.
+        state_->Failed.store(true, std::memory_order_relaxed);
+    }
 }
 
 void BackgroundCount::End() {
@@ -85,12 +96,12 @@ double BackgroundCount::Share() const {
     return estimate_->Share();
 }
 
-std::uint64_t BackgroundCount::SolutionsSoFar() const {
+WideCount BackgroundCount::SolutionsSoFar() const {
     if (state_ == nullptr || !state_->Ready.load(std::memory_order_acquire)) return 0;
     return state_->Ledger->Solutions();
 }
 
-std::uint64_t BackgroundCount::RunSolutions() const {
+WideCount BackgroundCount::RunSolutions() const {
     if (state_ == nullptr || !state_->Ready.load(std::memory_order_acquire)) return 0;
     return state_->Ledger->RunSolutions();
 }

@@ -60,16 +60,16 @@ class BackgroundCount {
     // The problem's count once every task is done. Cheap (one atomic read until then). The window learns the
     // total from here alone, so a count handed to it may show its total later than it has it (a test choosing
     // the pass that ends the search).
-    virtual std::optional<std::uint64_t> Total() const {
+    virtual std::optional<WideCount> Total() const {
         if (state_ == nullptr || !state_->Done.load(std::memory_order_acquire)) return std::nullopt;
         return state_->Plan->Total(state_->Ledger->Solutions());
     }
     // 0..1: the weighted share of the count done, never decreasing; -1 before Begin, 0 while preparing.
     double Share() const;
-    // The solutions of the finished tasks, and those the workers counted themselves (the same: a background
-    // count reads no save file); 0 while preparing.
-    std::uint64_t SolutionsSoFar() const;
-    std::uint64_t RunSolutions() const;
+    // The solutions of the finished tasks, and those of this run's alone (since the last Resume); 0 while
+    // preparing.
+    WideCount SolutionsSoFar() const;
+    WideCount RunSolutions() const;
     // Memory the plan holds (not the workers' buffers), in bytes.
     std::uint64_t PlanBytes() const;
     // What the displays show now; nullopt before Begin and once the plan could not be made (the count never
@@ -88,7 +88,7 @@ class BackgroundCount {
         std::atomic<bool> Stop{false};
         std::atomic<bool> Ready{false};
         std::atomic<bool> Done{false};    // every task finished
-        std::atomic<bool> Failed{false};  // the plan could not be made: the count never comes
+        std::atomic<bool> Failed{false};  // no memory for the plan or a task: the count never comes
         // The seconds the workers have counted: those of the runs ended, and the start of the one under way.
         mutable std::mutex ClockMutex;
         double CountedSeconds = 0.0;

@@ -120,11 +120,21 @@ std::uint64_t CountPlan::CountTask(std::size_t i, TaskScratch& scratch, StopPoll
                                  : CountWorkUnit(units_, Unit(i), poll);
 }
 
-std::uint64_t CountPlan::Total(std::uint64_t sumOfTasks) const {
+WideCount CountPlan::Total(WideCount sumOfTasks) const {
     if (method_ != CountMethod::Quadrants || !unique_ || problem_.N == 1) return sumOfTasks;
     // Burnside's lemma over the eight symmetries: the identity keeps every solution, the quarter turns
     // (two of them) and the half turn those counted here, no reflection keeps any.
-    return (sumOfTasks + 2 * quarterTurnKept_ + halfTurnKept_) / 8;
+    return (sumOfTasks + 2 * WideCount{quarterTurnKept_} + halfTurnKept_) / 8;
+}
+
+TaskCounts CountPlan::Counts() const {
+    if (!unique_) return TaskCounts::Solutions;
+    return method_ == CountMethod::Quadrants ? TaskCounts::SolutionsOfClasses : TaskCounts::Classes;
+}
+
+std::optional<RotationKept> CountPlan::Kept() const {
+    if (Counts() != TaskCounts::SolutionsOfClasses) return std::nullopt;
+    return RotationKept{quarterTurnKept_, halfTurnKept_};
 }
 
 std::uint64_t CountPlan::Bytes() const {
@@ -190,6 +200,7 @@ bool CountPlanMaker::MakeQuadrants(const std::atomic<bool>* stop) {
 bool CountPlanMaker::MakeRotationKept(const std::atomic<bool>* stop) {
     // A unique count's classes by quadrants need the solutions the rotations keep: a search cut by the
     // queen of the first column, on every thread.
+    if (kept_) return true;
     const int n = plan_->problem_.N;
     if (starts_.empty()) {
         for (const int turns : {1, 2}) {
@@ -211,11 +222,19 @@ bool CountPlanMaker::MakeRotationKept(const std::atomic<bool>* stop) {
     }
     plan_->quarterTurnKept_ = quarter;
     plan_->halfTurnKept_ = half;
+    starts_ = {};
+    kept_ = true;
     return true;
 }
 
-std::optional<std::uint64_t> CountPlanMaker::TotalOf(std::uint64_t sumOfTasks,
-                                                     const std::atomic<bool>* stop) {
+std::optional<WideCount> CountPlanMaker::TotalOf(WideCount sumOfTasks,
+                                                 const std::optional<RotationKept>& kept,
+                                                 const std::atomic<bool>* stop) {
+    if (kept && !kept_) {
+        plan_->quarterTurnKept_ = kept->QuarterTurn;
+        plan_->halfTurnKept_ = kept->HalfTurn;
+        kept_ = true;
+    }
     if (plan_->method_ == CountMethod::Quadrants && plan_->unique_ && !MakeRotationKept(stop))
         return std::nullopt;
     return plan_->Total(sumOfTasks);

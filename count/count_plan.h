@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "count/wide_count.h"
 #include "engine/constellations.h"
 #include "engine/problem.h"
 #include "engine/quadrant_plan.h"
@@ -58,6 +59,18 @@ MethodChoice ChooseMethod(const Problem& p, bool unique, const PlanOptions& opti
 // the method, how it cuts the problem into tasks, and the part.
 std::string PlanVersion(CountMethod method, const PlanOptions& options);
 
+// What a plan's tasks count, and so every sum of them before the count's end: solutions; or, in a unique
+// count by constellations, classes up to rotation and reflection; or, in a unique count by quadrants, every
+// solution, the classes following from their sum only once every task is done (CountPlan::Total).
+enum class TaskCounts { Solutions, Classes, SolutionsOfClasses };
+
+// The solutions of a whole board that a quarter turn keeps and those a half turn keeps: what turns the sum of
+// a unique count's tasks by quadrants, every solution, into its classes.
+struct RotationKept {
+    std::uint64_t QuarterTurn = 0, HalfTurn = 0;
+    friend bool operator==(const RotationKept&, const RotationKept&) = default;
+};
+
 // What one counting thread keeps from task to task.
 struct TaskScratch {
     QuadrantPlan::Scratch Quadrants;
@@ -76,12 +89,15 @@ class CountPlan {
     std::uint64_t CountTask(std::size_t i, TaskScratch& scratch, StopPoll& poll) const;
     // The count from the sum of all tasks: the same, but for a unique count by quadrants, whose tasks count
     // every solution and whose classes follow from them and the rotation-kept solutions.
-    std::uint64_t Total(std::uint64_t sumOfTasks) const;
+    WideCount Total(WideCount sumOfTasks) const;
     // Names the method, how it cuts the problem into tasks and the part; a new cut needs a new version.
     const std::string& Version() const { return version_; }
     CountMethod Method() const { return method_; }
     const Problem& Board() const { return problem_; }
     bool Unique() const { return unique_; }
+    TaskCounts Counts() const;
+    // For tasks that count SolutionsOfClasses: what Total adds to their sum.
+    std::optional<RotationKept> Kept() const;
     // Memory the plan holds, in bytes (its counting threads hold more: QuadrantBytes).
     std::uint64_t Bytes() const;
 
@@ -121,9 +137,10 @@ class CountPlanMaker {
     // std::runtime_error with one line saying so.
     bool Make(const std::atomic<bool>* stop);
     // The count of a plan of this maker's whose tasks add up to sumOfTasks (a save file's, say), without
-    // making the plan: a unique count by quadrants searches the solutions the rotations keep (some seconds at
-    // n = 25 on one thread, stopped like Make: nothing then).
-    std::optional<std::uint64_t> TotalOf(std::uint64_t sumOfTasks, const std::atomic<bool>* stop);
+    // making the plan: a unique count by quadrants takes the solutions the rotations keep from `kept` (as a
+    // plan's Kept gave them), or searches them (seconds from n = 22 on, stopped like Make: nothing then).
+    std::optional<WideCount> TotalOf(WideCount sumOfTasks, const std::optional<RotationKept>& kept,
+                                     const std::atomic<bool>* stop);
     // 0..1: how much of the making is done. Any thread.
     double Share() const { return share_.load(std::memory_order_relaxed); }
     // The plan, once Make returned true; the maker holds nothing afterwards.
@@ -153,6 +170,7 @@ class CountPlanMaker {
         std::optional<std::uint64_t> Kept;
     };
     std::vector<Start> starts_;
+    bool kept_ = false;  // the plan holds the solutions the rotations keep
 };
 
 }  // namespace nq

@@ -8,8 +8,10 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <limits>
+#include <string>
 
 #include "count/count_plan.h"
 #include "count/task_ledger.h"
@@ -27,9 +29,10 @@ struct CountRequest {
 };
 
 struct CountResult {
-    std::uint64_t Solutions = 0;  // all of them (plan.Total), or the sum of the finished tasks
-    bool Stopped = false;
-    double ShareDone = 1.0;  // 0..1: finished tasks over all of them
+    WideCount Solutions = 0;  // all of them (plan.Total), or the sum of the finished tasks
+    bool Stopped = false;     // on request, or by a failure
+    double ShareDone = 1.0;   // 0..1: finished tasks over all of them
+    std::string Failure;      // why the count could not go on (CountFailure: no memory, ...), or ""
 };
 
 // How one run over a plan's tasks goes.
@@ -42,7 +45,7 @@ struct TaskRun {
 };
 
 // Counts the tasks the ledger (of plan.Size() tasks) does not hold yet, recording each as it finishes. The
-// result sums the whole ledger.
+// result sums the whole ledger. What a task throws (no memory) stops the count, with the result's Failure.
 CountResult CountTasks(const CountPlan& plan, TaskLedger& ledger, const TaskRun& run);
 
 // Runs task(i) for every i of 0..tasks-1 on `jobs` threads (>= 1; more than the machine's are honoured), one
@@ -58,5 +61,15 @@ CountResult CountSolutions(const CountRequest& request);
 // The worker threads the machine offers for counting, as oneTBB sees them (all hardware threads, or what
 // the process's affinity leaves): at least 1. What "all threads" means wherever the program counts.
 int HardwareThreads();
+
+// Whether a count on `jobs` threads (>= 1) can start them all here, with oneTBB's stacks, beside the caller's
+// thread and two of its own (saving, progress): "" or one line, without the program's name, saying how many
+// the limits on processes and address space let it start. oneTBB ends the process when it cannot start a
+// worker, so a count asks this before any work.
+std::string CheckThreads(int jobs);
+
+// One line on why a count could not go on, from what was thrown while it ran: "out of memory", a thread the
+// system refused, or our own message (a task's count past 64 bits).
+std::string CountFailure(const std::exception& e);
 
 }  // namespace nq

@@ -102,17 +102,16 @@ std::string CheckReplaceable(const std::string& path, const std::string& shown) 
     return "";
 }
 
-std::string WriteFileAtomically(const std::string& path, const std::string& text, const std::string& shown) {
-    const std::string temp = path + ".tmp";
-    struct stat old = {};
-    const bool replaces = stat(path.c_str(), &old) == 0;
+namespace {
+
+// Writes `text` into the temporary file beside `path` (resolved), flushed to disk, with the mode and owner of
+// `old` where given. Returns 0 or the error; the temporary file stays for the caller to rename or remove.
+// The error of a temporary file that cannot be created at all is in `creating`.
+int WriteTemporary(const std::string& temp, const std::string& text, const struct stat* old, bool& creating) {
     unlink(temp.c_str());  // a leftover of a save that was killed
     const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        const int e = errno;
-        return Failure("cannot write " + shown + " (its temporary file " + temp + ")", e) +
-               (e == ENOSPC || e == EDQUOT ? RoomNeeded(text.size()) : "");
-    }
+    creating = fd < 0;
+    if (fd < 0) return errno;
     std::size_t written = 0;
     int error = 0;
     while (written < text.size() && error == 0) {
@@ -121,12 +120,39 @@ std::string WriteFileAtomically(const std::string& path, const std::string& text
         if (n > 0) written += static_cast<std::size_t>(n);
     }
     // The owner first: a change of owner clears the set-id bits. A group the user is not in stays the user's.
-    if (error == 0 && replaces && fchown(fd, old.st_uid, old.st_gid) != 0 &&
-        fchown(fd, old.st_uid, static_cast<gid_t>(-1)) != 0)
+    if (error == 0 && old != nullptr && fchown(fd, old->st_uid, old->st_gid) != 0 &&
+        fchown(fd, old->st_uid, static_cast<gid_t>(-1)) != 0)
         error = errno;
-    if (error == 0 && replaces && fchmod(fd, old.st_mode & 07777) != 0) error = errno;
+    if (error == 0 && old != nullptr && fchmod(fd, old->st_mode & 07777) != 0) error = errno;
     if (error == 0 && fsync(fd) != 0) error = errno;
     if (close(fd) != 0 && error == 0) error = errno;
+    return error;
+}
+
+}  // namespace
+
+std::string CheckRoom(const std::string& path, std::size_t bytes, const std::string& shown) {
+    const std::string temp = path + ".tmp";
+    bool creating = false;
+    const int error = WriteTemporary(temp, std::string(bytes, '\n'), nullptr, creating);
+    unlink(temp.c_str());
+    if (error == 0) return "";
+    return Failure("cannot write " + shown + (creating ? " (its temporary file " + temp + ")" : ""), error) +
+           (error == ENOSPC || error == EDQUOT
+                ? "; a new save file needs at least " + std::to_string((bytes + 1023) / 1024) + " KiB"
+                : "");
+}
+
+std::string WriteFileAtomically(const std::string& path, const std::string& text, const std::string& shown) {
+    const std::string temp = path + ".tmp";
+    struct stat old = {};
+    const bool replaces = stat(path.c_str(), &old) == 0;
+    bool creating = false;
+    int error = WriteTemporary(temp, text, replaces ? &old : nullptr, creating);
+    if (creating) {
+        return Failure("cannot write " + shown + " (its temporary file " + temp + ")", error) +
+               (error == ENOSPC || error == EDQUOT ? RoomNeeded(text.size()) : "");
+    }
     if (error == 0 && rename(temp.c_str(), path.c_str()) != 0) error = errno;
     if (error != 0) {
         unlink(temp.c_str());

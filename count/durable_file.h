@@ -28,6 +28,11 @@ std::string CheckReplaceable(const std::string& path, const std::string& shown);
 // file is untouched and the temporary file removed.
 std::string WriteFileAtomically(const std::string& path, const std::string& text, const std::string& shown);
 
+// Whether a save of about `bytes` fits beside the file at `path` (resolved) now: writes the temporary file as
+// WriteFileAtomically would, and removes it. "" or one line naming the file as `shown`, as
+// WriteFileAtomically words it. Only by the holder of the path's SaveLock.
+std::string CheckRoom(const std::string& path, std::size_t bytes, const std::string& shown);
+
 // The lock of a save file: the file `path`.lock, held with flock while the object lives and removed then.
 class SaveLock {
   public:

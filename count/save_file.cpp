@@ -9,13 +9,30 @@
 #include <cstdio>
 #include <system_error>
 
+#include "count/wide_count.h"
+
 namespace nq {
 namespace {
 
 constexpr std::string_view kSignature = "nqueens saved count 1";
-constexpr std::string_view kNote =
-    "# run the same count command to go on; each task line: index, solutions, work in microseconds";
-// The largest plan a file may name: far more than any plan cuts.
+// The note says what the numbers count; the line after `finished` sums the tasks under that word. Index:
+// TaskCounts. A unique count's file written before the notes told classes apart has the first note.
+struct Note {
+    std::string_view Text, Sum;
+};
+constexpr Note kNotes[] = {
+    {"# run the same count command to go on; each task line: index, solutions, work in microseconds",
+     "solutions"},
+    {"# run the same count command to go on; each task line: index, classes up to rotation and reflection, "
+     "work in microseconds",
+     "classes"},
+    {"# run the same count command to go on; each task line: index, solutions, work in microseconds; the "
+     "classes up to rotation and reflection follow at the end from all of them and from those a quarter turn "
+     "and a half turn keep (the kept line)",
+     "solutions"},
+};
+// The largest plan a file may name: far more than any plan cuts. It keeps the sum of the task lines, each of
+// 64 bits, within the 128 bits of the solutions line.
 constexpr std::uint64_t kMaxTasks = std::uint64_t{1} << 32;
 
 std::string Checksum(std::string_view text) {
@@ -69,16 +86,24 @@ std::string ProblemLine(const Problem& p, bool unique) {
 }
 
 std::string SaveText(const SavedCount& saved) {
-    std::uint64_t solutions = 0;
+    WideCount solutions = 0;
     for (const SavedTask& t : saved.Done)
         solutions += t.Solutions;
+    const Note& note = kNotes[static_cast<std::size_t>(saved.Counts)];
     std::string text;
-    text.append(kSignature).append("\n").append(kNote).append("\n");
+    text.append(kSignature).append("\n").append(note.Text).append("\n");
     text.append("problem ").append(saved.Problem).append("\n");
     text.append("method ").append(saved.Method).append("\n");
     text.append("tasks ").append(std::to_string(saved.Tasks)).append("\n");
     text.append("finished ").append(std::to_string(saved.Done.size())).append("\n");
-    text.append("solutions ").append(std::to_string(solutions)).append("\n");
+    text.append(note.Sum).append(" ").append(DecimalText(solutions)).append("\n");
+    if (saved.Kept) {
+        text.append("kept ")
+            .append(std::to_string(saved.Kept->QuarterTurn))
+            .append(" ")
+            .append(std::to_string(saved.Kept->HalfTurn))
+            .append("\n");
+    }
     for (const SavedTask& t : saved.Done) {
         text.append("task ")
             .append(std::to_string(t.Index))
@@ -103,10 +128,15 @@ std::string ReadSaveText(std::string_view text, SavedCount& saved) {
     if (!NextLine(rest, line) || line != kSignature)
         return "it does not start with \"nqueens saved count 1\"";
     // The note is part of what the program writes: a file read is byte for byte the file written again.
-    if (!NextLine(rest, line) || line != kNote) return "its second line is not the note";
+    if (!NextLine(rest, line)) return "its second line is not the note";
+    const auto note =
+        std::find_if(std::begin(kNotes), std::end(kNotes), [&](const Note& n) { return n.Text == line; });
+    if (note == std::end(kNotes)) return "its second line is not the note";
+    saved.Counts = static_cast<TaskCounts>(note - std::begin(kNotes));
 
     std::string_view value;
-    std::uint64_t tasks = 0, finished = 0, solutions = 0;
+    std::uint64_t tasks = 0, finished = 0;
+    WideCount solutions = 0;
     if (!NextLine(rest, line) || !Field(line, "problem", value)) return "the problem line is missing";
     saved.Problem = value;
     if (!NextLine(rest, line) || !Field(line, "method", value)) return "the method line is missing";
@@ -115,11 +145,24 @@ std::string ReadSaveText(std::string_view text, SavedCount& saved) {
         return "the tasks line is missing or wrong";
     if (!NextLine(rest, line) || !NumberField(line, "finished", finished) || finished > tasks)
         return "the finished line is missing or wrong";
-    if (!NextLine(rest, line) || !NumberField(line, "solutions", solutions))
-        return "the solutions line is missing or wrong";
+    // A file of a count whose total fits 64 bits reads as it always did.
+    if (!NextLine(rest, line) || !Field(line, note->Sum, value) || !ReadDecimalText(value, solutions))
+        return "the " + std::string(note->Sum) + " line is missing or wrong";
     saved.Tasks = static_cast<std::size_t>(tasks);
+    // The solutions the rotations keep, in the files (and only those) whose tasks count every solution of a
+    // unique count.
+    if (saved.Counts == TaskCounts::SolutionsOfClasses) {
+        std::uint64_t quarter = 0, half = 0;
+        std::size_t blank = std::string_view::npos;
+        if (!NextLine(rest, line) || !Field(line, "kept", value) ||
+            (blank = value.find(' ')) == std::string_view::npos ||
+            !ReadCanonicalDecimal(value.substr(0, blank), quarter) ||
+            !ReadCanonicalDecimal(value.substr(blank + 1), half))
+            return "the kept line is missing or wrong";
+        saved.Kept = RotationKept{quarter, half};
+    }
 
-    std::uint64_t sum = 0;
+    WideCount sum = 0;
     while (NextLine(rest, line)) {
         std::string_view fields;
         if (!Field(line, "task", fields)) return "a line is not a task line";
@@ -135,7 +178,6 @@ std::string ReadSaveText(std::string_view text, SavedCount& saved) {
             return "the task indices are out of range or out of order";
         if (saved.Done.size() == finished) return "it holds more task lines than it says";
         t.Index = static_cast<std::size_t>(index);
-        if (sum + t.Solutions < sum) return "its solutions overflow";
         sum += t.Solutions;
         saved.Done.push_back(t);
     }

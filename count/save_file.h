@@ -13,14 +13,20 @@
 //   task 17 3120 51234
 //   task 90 2624 40210
 //   checksum 1c291ca3
+//
+// The note says what the task lines count (TaskCounts): in a unique count by constellations classes, summed
+// on a `classes` line; in a unique count by quadrants every solution, the classes coming only at the end from
+// them and from the solutions a quarter turn and a half turn keep, on a `kept` line after the sum.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "count/count_plan.h"
 #include "engine/problem.h"
 
 namespace nq {
@@ -32,10 +38,12 @@ struct SavedTask {
 };
 
 struct SavedCount {
-    std::string Problem;          // as ProblemLine gives it
-    std::string Method;           // the plan's version
-    std::size_t Tasks = 0;        // the plan's number of tasks
-    std::vector<SavedTask> Done;  // ascending, distinct indices below Tasks
+    std::string Problem;                        // as ProblemLine gives it
+    std::string Method;                         // the plan's version
+    TaskCounts Counts = TaskCounts::Solutions;  // what the task lines count, as the file's note says
+    std::optional<RotationKept> Kept;           // given exactly when Counts is SolutionsOfClasses
+    std::size_t Tasks = 0;                      // the plan's number of tasks
+    std::vector<SavedTask> Done;                // ascending, distinct indices below Tasks
     friend bool operator==(const SavedCount&, const SavedCount&) = default;
 };
 

@@ -22,12 +22,16 @@ namespace {
 
 // A save file holds at most some tens of bytes a task: anything far larger is not one of ours.
 constexpr long long kMaxFileBytes = 1LL << 30;
+// What the first save of a new file needs on disk, at most: its lines before the tasks.
+constexpr std::size_t kFreshBytes = 1024;
 
 using Status = SavedCountOutcome::Status;
 
 SavedCount Snapshot(const CountPlan& plan, const TaskLedger& ledger) {
     SavedCount saved{.Problem = ProblemLine(plan.Board(), plan.Unique()),
                      .Method = plan.Version(),
+                     .Counts = plan.Counts(),
+                     .Kept = plan.Kept(),
                      .Tasks = plan.Size(),
                      .Done = {}};
     for (std::size_t i = 0; i < ledger.Size(); ++i) {
@@ -144,7 +148,10 @@ std::string SaveSession::Open(const std::string& path, const std::string& proble
     }
     if (error = CheckReplaceable(real_, path); !error.empty()) return error;
     std::string text;
-    if (!ReadWhole(real_, path, text, fresh_, error)) return fresh_ ? "" : error;
+    // A new file is written only once the plan is made: a folder that cannot take it (a full disk) is found
+    // before that, with a file of the size a new save has at most (a few lines and a few tasks).
+    if (!ReadWhole(real_, path, text, fresh_, error))
+        return fresh_ ? CheckRoom(real_, kFreshBytes, path) : error;
     if (const std::string why = ReadSaveText(text, saved_); !why.empty())
         return path + " is not a save file of nqueens or is damaged: " + why;
     if (saved_.Problem != problem)
@@ -162,9 +169,9 @@ std::string SaveSession::Open(const std::string& path, const std::string& proble
     return "";
 }
 
-std::optional<std::uint64_t> SaveSession::FinishedSum() const {
+std::optional<WideCount> SaveSession::FinishedSum() const {
     if (fresh_ || saved_.Done.size() != saved_.Tasks) return std::nullopt;
-    std::uint64_t sum = 0;
+    WideCount sum = 0;
     for (const SavedTask& t : saved_.Done)
         sum += t.Solutions;
     return sum;

@@ -43,7 +43,12 @@ class SaveSession {
     // why the file is refused; nothing is touched then.
     std::string Open(const std::string& path, const std::string& problem, const std::string& version);
     // When the file holds every task of its plan: the sum of their counts, known without making the plan.
-    std::optional<std::uint64_t> FinishedSum() const;
+    std::optional<WideCount> FinishedSum() const;
+    // What the file holds of the solutions the rotations keep (a unique count by quadrants): the total of a
+    // finished file without a search (CountPlanMaker::TotalOf).
+    const std::optional<RotationKept>& Kept() const { return saved_.Kept; }
+    // The file did not exist when opened: nothing is written until Count.
+    bool Fresh() const { return fresh_; }
     // Counts the made plan (of the version given to Open): loads the file's finished tasks into the ledger
     // (plan.Size() tasks, none finished yet; loaded as not of this run, so that another thread may watch it
     // for progress), writes a new file at once, counts, saves every few seconds and at the end.

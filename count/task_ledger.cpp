@@ -11,13 +11,35 @@ void TaskLedger::Finish(std::size_t i, std::uint64_t solutions, std::uint64_t wo
     slot.Solutions = solutions;
     slot.Work = work;
     slot.Done.store(true, std::memory_order_release);
-    solutions_.fetch_add(solutions, std::memory_order_relaxed);
+    {
+        const std::lock_guard<std::mutex> lock(sums_);
+        solutions_ += solutions;
+        if (thisRun) runSolutions_ += solutions;
+    }
     if (thisRun) {
         runWork_.fetch_add(work, std::memory_order_relaxed);
-        runSolutions_.fetch_add(solutions, std::memory_order_relaxed);
         runFinished_.fetch_add(1, std::memory_order_relaxed);
     }
     finished_.fetch_add(1, std::memory_order_release);
+}
+
+void TaskLedger::NewRun() {
+    {
+        const std::lock_guard<std::mutex> lock(sums_);
+        runSolutions_ = 0;
+    }
+    runWork_.store(0, std::memory_order_relaxed);
+    runFinished_.store(0, std::memory_order_relaxed);
+}
+
+WideCount TaskLedger::Solutions() const {
+    const std::lock_guard<std::mutex> lock(sums_);
+    return solutions_;
+}
+
+WideCount TaskLedger::RunSolutions() const {
+    const std::lock_guard<std::mutex> lock(sums_);
+    return runSolutions_;
 }
 
 }  // namespace nq

@@ -42,9 +42,9 @@ double SecondsLeft(const WorkEstimate& estimate, const TaskLedger& ledger, doubl
 // What a count's progress displays show, read at one moment: the console's progress line and the board
 // window read the same figures.
 struct CountFigures {
-    std::uint64_t Solutions = 0;  // the finished tasks' sum, those read back from a save file included
-    bool Known = false;           // some task has finished: Share is an estimate
-    double Share = 0.0;           // 0..1, as WorkEstimate::Share
+    WideCount Solutions = 0;    // the finished tasks' sum, those read back from a save file included
+    bool Known = false;         // some task has finished: Share is an estimate
+    double Share = 0.0;         // 0..1, as WorkEstimate::Share
     double Rate = -1.0;         // this run's solutions per second; negative until a task of this run finished
     double SecondsLeft = -1.0;  // as SecondsLeft: negative while unknown
 };

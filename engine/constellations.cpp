@@ -23,6 +23,20 @@
 namespace nq {
 namespace {
 
+// A unit's count is 64 bits; one past them (centuries of counting) is refused, never wrapped.
+std::uint64_t Times(std::uint64_t a, std::uint64_t b) {
+    std::uint64_t product = 0;
+    if (__builtin_mul_overflow(a, b, &product))
+        throw std::overflow_error("a work unit's count passes 64 bits");
+    return product;
+}
+
+std::uint64_t Plus(std::uint64_t a, std::uint64_t b) {
+    std::uint64_t sum = 0;
+    if (__builtin_add_overflow(a, b, &sum)) throw std::overflow_error("a work unit's count passes 64 bits");
+    return sum;
+}
+
 // Boards up to this size are counted as a single unit by the plain search: their constellations are few
 // and degenerate (corners and near-corners everywhere).
 constexpr int kSmallN = 5;
@@ -464,7 +478,7 @@ std::uint64_t WorkUnits::Share(std::size_t i, std::uint64_t completions, StopPol
         b.PosOfLine.fill(-1);
         return SmallUnique(b, 0);
     }
-    if (u.How == Kind::Times) return completions * u.Multiplicity;
+    if (u.How == Kind::Times) return Times(completions, u.Multiplicity);
     // Burnside on the class: each solution with this constellation counts as its symmetries over the
     // constellation's; reflections keep no solution, so only rotations add.
     std::array<Queen, kMaxN> queens;
@@ -472,8 +486,8 @@ std::uint64_t WorkUnits::Share(std::size_t i, std::uint64_t completions, StopPol
         queens[static_cast<std::size_t>(k)] = {placed[2 * k] + 1, placed[2 * k + 1] + 1};
     const std::span<const Queen> set(queens.data(), u.Count);
     std::uint64_t count = completions;
-    if (u.Rotations & 2u) count += RotationKeptSolutions(N_, set, 2, poll);
-    if (u.Rotations & 1u) count += 2 * RotationKeptSolutions(N_, set, 1, poll);
+    if (u.Rotations & 2u) count = Plus(count, RotationKeptSolutions(N_, set, 2, poll));
+    if (u.Rotations & 1u) count = Plus(count, Times(2, RotationKeptSolutions(N_, set, 1, poll)));
     return count / u.Stabilizer;
 }
 

@@ -46,7 +46,8 @@ class WorkUnits {
     // the completion kernel counts them (the unique count of a board too small for constellations enumerates
     // the board itself and ignores them). CountWorkUnit passes the kernel's count; cli_bench passes that of
     // the kernel's node-counting build. A unique count's share searches the solutions a rotation keeps: when
-    // poll.Stop turns true it ends early with poll.Stopped set and a meaningless value.
+    // poll.Stop turns true it ends early with poll.Stopped set and a meaningless value. A share past 64 bits
+    // throws std::overflow_error.
     std::uint64_t Share(std::size_t i, std::uint64_t completions, StopPoll& poll) const;
 
   private:

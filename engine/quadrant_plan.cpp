@@ -79,9 +79,8 @@ QuadrantMemory QuadrantBytes(int n) {
 }
 
 std::uint64_t QuadrantPlan::Bytes() const {
-    return table_.Start.capacity() * sizeof(std::uint32_t) +
-           table_.Size() * sizeof(std::uint64_t) + rowSets_.capacity() * sizeof(std::uint32_t) +
-           units_.capacity() * sizeof(Unit);
+    return table_.Start.capacity() * sizeof(std::uint32_t) + table_.Size() * sizeof(std::uint64_t) +
+           rowSets_.capacity() * sizeof(std::uint32_t) + units_.capacity() * sizeof(Unit);
 }
 
 std::uint64_t QuadrantPlan::Scratch::Bytes() const {
@@ -162,7 +161,7 @@ std::uint64_t QuadrantPlan::CountUnit(std::size_t i, Scratch& s, StopPoll& poll)
 // keys.
 struct QuadrantPlanMaker::Samples {
     std::vector<std::array<std::vector<double>, 2>> Uses;  // by task: east, west
-    KeyLayout Layout;  // every crossing diagonal, in order
+    KeyLayout Layout;                                      // every crossing diagonal, in order
     std::unique_ptr<HalfMaker> Halves;
 };
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -134,8 +135,8 @@ void BoardWatcher::TakeRows(const Form1& form, bool fromDisplayRow) {
     haveQueens_ = true;
 }
 
-std::string BoardWatcher::Solutions(std::uint64_t count) const {
-    return count == 1 ? std::string("1 solution") : CountText(count, numbers_) + " solutions";
+std::string BoardWatcher::Solutions(WideCount count) const {
+    return count == 1 ? std::string("1 solution") : GroupDigits(DecimalText(count), numbers_) + " solutions";
 }
 
 std::string BoardWatcher::Percent(double share, int decimals) const {
@@ -328,8 +329,10 @@ const BoardPicture& BoardWatcher::Take(const Form1& form, double seconds, const 
                 TakeRows(form, true);
             }
             progress_.Finish();
-            p.Status += form.SolutionCount == 0
-                            ? std::string(", no solution")
+            // A whole count past the field's 63 bits leaves it at its most; the solution box has every digit.
+            p.Status += form.SolutionCount == 0 ? std::string(", no solution")
+                        : form.SolutionCount == std::numeric_limits<std::int64_t>::max()
+                            ? ", " + form.Text3.Text + " solutions"
                             : ", " + Solutions(static_cast<std::uint64_t>(form.SolutionCount));
             if (countedOn_ > 0)
                 p.Status += ", counted on " + Cores(countedOn_) + " in " +

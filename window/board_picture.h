@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "count/background_count.h"
+#include "count/wide_count.h"
 #include "engine/board.h"
 #include "engine/number_text.h"
 #include "window/form1.h"
@@ -98,7 +99,7 @@ class BoardWatcher {
     // The one-core search's figures after the state: its solutions, time, rate and time left.
     std::string SteppedFigures(const Form1& form, double elapsed) const;
     // "1 solution", "50,721 solutions".
-    std::string Solutions(std::uint64_t count) const;
+    std::string Solutions(WideCount count) const;
     std::string Percent(double share, int decimals) const;
     void TakeStep(const Form1& form, const StepFrame& step);
 

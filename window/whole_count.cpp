@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Counting in the window on every core: the whole problem counted in the background with the console's
 // counter, and the pass that ends the search on its total; the members of Form1 that switch it on.
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 
 #include "count/background_count.h"
+#include "count/wide_count.h"
 #include "engine/problem.h"
 #include "window/form1.h"
 
@@ -86,16 +89,19 @@ bool Form1::EndOnWholeCount(bool stopAtSolution) {
     } else if (!stopAtSolution) {
         whole_->Resume();
     }
-    const std::optional<std::uint64_t> total = whole_->Total();
+    const std::optional<WideCount> total = whole_->Total();
     if (!total) return false;
-    const auto count = static_cast<std::int64_t>(*total);
+    // SolutionCount holds 63 bits. A total past them (whole boards from about n = 29 on) leaves the field at
+    // its most, never wrapped, and the solution box shows every digit of it, as the console prints it.
+    const auto count = static_cast<std::int64_t>(
+        std::min<WideCount>(*total, static_cast<WideCount>(std::numeric_limits<std::int64_t>::max())));
     // The search counts the problem's solutions in order, so count >= SolutionCount; with the box checked
     // the end is the search's next stop only when no solution is left.
     if (count < SolutionCount || (stopAtSolution && count != SolutionCount)) return false;
     ++StepCounter;
-    if (count != SolutionCount) {
+    if (*total != static_cast<WideCount>(SolutionCount)) {
         SolutionCount = count;
-        Text3.Text = Decimal(count);
+        Text3.Text = DecimalText(*total);
     }
     FinishSearch();
     EndSearch();

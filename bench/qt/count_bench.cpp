@@ -168,7 +168,7 @@ double MedianTime(F&& run) {
 // The console's count of a problem on `threads` threads: its solutions, its seconds (the plan's making
 // included) and its rate as its progress line reckons it (solutions over the time the workers counted).
 struct ConsoleCount {
-    std::uint64_t Solutions = 0;
+    nq::WideCount Solutions = 0;
     double Seconds = 0, Rate = 0;
 };
 

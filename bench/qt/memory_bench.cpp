@@ -8,11 +8,11 @@
 // The two peaks come from separate processes: run it as `memory_bench console` and `memory_bench window`
 // (no argument runs both in children of its own). Arguments after the mode: n (default 23), seconds per run
 // (default 3).
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QStandardPaths>
 #include <QTimer>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -51,7 +51,8 @@ int Console(int n, double seconds) {
     nq::CountSolutions({.Board = {.N = n, .Fixed = {}}, .Jobs = kThreads, .Stop = &stop});
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     stopper.join();
-    std::printf("console_memory n=%d threads=%d seconds=%.1f peak_mb=%.0f\n", n, kThreads, took, PeakMegabytes());
+    std::printf("console_memory n=%d threads=%d seconds=%.1f peak_mb=%.0f\n", n, kThreads, took,
+                PeakMegabytes());
     return 0;
 }
 
@@ -71,7 +72,8 @@ int Window(int argc, char** argv, int n, double seconds) {
     form.ToggleCheck();
     // Each start or continue runs until the timer presses "break" from inside the run's event pumps.
     for (int run = 0; run <= kContinues; ++run) {
-        QTimer::singleShot(static_cast<int>(seconds * 1000), [&form] { form.Click(nq::ControlName::Command3); });
+        QTimer::singleShot(static_cast<int>(seconds * 1000),
+                           [&form] { form.Click(nq::ControlName::Command3); });
         form.Click(nq::ControlName::Command2);
         if (form.Text2.Text != nq::kStateInterrupted) {
             std::fprintf(stderr, "memory_bench: run %d ended in \"%s\"\n", run, form.Text2.Text.c_str());
@@ -98,7 +100,8 @@ int main(int argc, char** argv) {
         const pid_t child = fork();
         if (child == 0) {
             const std::string nText = std::to_string(n), secondsText = std::to_string(seconds);
-            execl("/proc/self/exe", argv[0], which, nText.c_str(), secondsText.c_str(), static_cast<char*>(nullptr));
+            execl("/proc/self/exe", argv[0], which, nText.c_str(), secondsText.c_str(),
+                  static_cast<char*>(nullptr));
             _exit(127);
         }
         int result = 0;

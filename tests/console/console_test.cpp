@@ -254,6 +254,11 @@ TEST(ConsoleMessages, AreWholeLinesOfOurOwn) {
          "nqueens: --limit must be a whole number 0 or more, not ''"},
         {{"count", "8", "--fixed", "1:1", "--fixed", "2:3"}, 2, "nqueens: --fixed is given twice"},
         {{"count", "8", "--unique", "--unique"}, 2, "nqueens: --unique is given twice"},
+        {{"count", "8", "--unique=-1"},
+         2,
+         "nqueens: --unique is a flag and takes no value, not '--unique=-1'"},
+        {{"--board=0", "count", "8"}, 2, "nqueens: --board is a flag and takes no value, not '--board=0'"},
+        {{"count", "8", "--", "--unique"}, 2, "nqueens: count takes one N; '--unique' is one too many"},
         {{"list", "8", "--jobs", "2"},
          2,
          "nqueens: list has no --jobs; it belongs to count (see nqueens --help)"},
@@ -269,6 +274,7 @@ TEST(ConsoleMessages, AreWholeLinesOfOurOwn) {
          "nqueens: malformed --fixed '1:2,3:1\\r': expected column:row pairs separated by commas, like "
          "3:5,6:1"},
         {{"list", "8\n9"}, 2, "nqueens: N must be a whole number from 1 to 32, not '8\\n9'"},
+        {{"count", "8", "--save", "/no\nfolder/c.txt"}, 2, "nqueens: the folder /no\\nfolder does not exist"},
         {{"--version"}, 0, "nqueens 0.0.0"},
     };
     for (const auto& t : cases) {

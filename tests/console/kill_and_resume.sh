@@ -3,7 +3,8 @@
 # A long count (by constellations: quadrants end n = 17 too soon) with --save ended by signals and started
 # again each time until it finishes. First the signals it catches, each before the first periodic save: it
 # saves, ends with one line and 128 + the signal, removes its lock and temporary files, and the file holds more
-# work than before. Then SIGKILL at random moments: every run goes on from the file the last one left (never
+# work than before. Then a unique count of each method, whose line and file must say what its tasks count.
+# Then SIGKILL at random moments: every run goes on from the file the last one left (never
 # refused as damaged or held), the final count is the known one, and nothing but the file is left. Argument:
 # the nqueens program.
 set -euo pipefail
@@ -46,6 +47,28 @@ done <<'TABLE'
 INT 130 0.8 interrupted
 TERM 143 1.2 terminated
 HUP 129 1.6 hung up
+TABLE
+
+# A unique count stopped once its file holds finished tasks: its line and its file say what the tasks count,
+# classes (constellations) or every solution, whose classes come only at the end (quadrants).
+while read -r method sum said; do
+    unique=$folder/unique-$method.txt
+    "$nqueens" count 19 --unique --method "$method" --jobs 2 --save "$unique" >"$folder/out" 2>"$folder/err" &
+    pid=$!
+    for _ in $(seq 300); do
+        [ "$(sed -n 's/^finished //p' "$unique" 2>/dev/null)" -gt 0 ] 2>/dev/null && break
+        sleep 0.1
+    done
+    kill -INT "$pid"
+    wait "$pid" || true
+    if ! grep -qx "nqueens: interrupted: [0-9]* $said, .*; saved; run the same command to go on" "$folder/err" ||
+        ! grep -q "^$sum [0-9]*$" "$unique"; then
+        echo "--unique by $method said: $(cat "$folder/err"); its file: $(sed -n 2,7p "$unique")"
+        exit 1
+    fi
+done <<'TABLE'
+constellations classes classes up to rotation and reflection found so far
+quadrants solutions solutions found so far (their classes up to rotation and reflection are known only at the end)
 TABLE
 
 for run in $(seq 1 60); do

@@ -66,6 +66,14 @@ std::vector<std::string> CountArgs(int n, const std::string& fixed, bool unique)
     return args;
 }
 
+// A save file's text with one line replaced, checksum and all made right again.
+std::string Edited(const std::string& text, const std::function<void(SavedCount&)>& edit) {
+    SavedCount saved;
+    EXPECT_EQ(ReadSaveText(text, saved), "");
+    edit(saved);
+    return SaveText(saved);
+}
+
 struct ResumeCase {
     const char* Point;  // where the first run was interrupted
     int N;
@@ -116,6 +124,13 @@ TEST(SavedCount, AnInterruptedCountResumedGivesTheUninterruptedCount) {
         SavedCount saved;
         ASSERT_EQ(ReadSaveText(Contents(file).value_or(""), saved), "");
         EXPECT_GE(saved.Done.size(), budget);
+        // A unique count's file as written before its note said what the tasks count goes on all the same.
+        if (c.Unique) {
+            Write(file, Edited(*Contents(file), [](SavedCount& s) {
+                      s.Counts = TaskCounts::Solutions;
+                      s.Kept.reset();
+                  }));
+        }
 
         args.insert(args.end(), {"--jobs", std::to_string(c.SecondJobs), "--save", file});
         const Outcome resumed = Nqueens(args);
@@ -126,14 +141,6 @@ TEST(SavedCount, AnInterruptedCountResumedGivesTheUninterruptedCount) {
         EXPECT_EQ(Nqueens(args).Out, whole.Out);
         EXPECT_EQ(Contents(file), complete);
     }
-}
-
-// The save file of a finished `count 10` with one line replaced, checksum and all made right again.
-std::string Edited(const std::string& text, const std::function<void(SavedCount&)>& edit) {
-    SavedCount saved;
-    EXPECT_EQ(ReadSaveText(text, saved), "");
-    edit(saved);
-    return SaveText(saved);
 }
 
 TEST(SavedCount, EachRefusalLeavesTheFileAsItWas) {
@@ -204,6 +211,17 @@ TEST(SavedCount, EachRefusalLeavesTheFileAsItWas) {
     }
 }
 
+// A finished unique count by quadrants answers from its file alone: the solutions the rotations keep are in
+// it (a search for them takes seconds from n = 22 on), so an edit of them shows in the answer.
+TEST(SavedCount, AFinishedUniqueCountByQuadrantsAnswersFromItsFile) {
+    const Scratch scratch;
+    const std::string file = scratch.File("count.txt");
+    const std::vector<std::string> args{"count", "12", "--unique", "--method", "quadrants", "--save", file};
+    ASSERT_EQ(Nqueens(args).Out, "1787\n");
+    Write(file, Edited(*Contents(file), [](SavedCount& s) { s.Kept->QuarterTurn += 4; }));
+    EXPECT_EQ(Nqueens(args).Out, "1788\n");
+}
+
 // The save file of `count 10` with half of its tasks finished.
 void HalfSave(const std::string& file) {
     const CountPlan plan(Problem{.N = 10, .Fixed = {}}, false);
@@ -247,9 +265,9 @@ class SmallDisk {
 
 // The save path is resolved once, so that the lock, the temporary file and the rename act on the real file:
 // through a link, a dangling link (which creates its target), under any name of a file at once; the file
-// keeps its mode and owner; a file a save cannot replace faithfully is refused before any work; a disk that
-// is full at the last save still gives the count. Every ending leaves exactly the files the user had, and the
-// save file.
+// keeps its mode and owner; a file a save cannot replace faithfully, or a disk already full, is refused
+// before any work; a disk that is full at the last save still gives the count. Every ending leaves exactly
+// the files the user had, and the save file.
 TEST(SavedCount, TheSavePathActsOnTheRealFile) {
     const bool root = geteuid() == 0;
     const struct {
@@ -346,21 +364,27 @@ TEST(SavedCount, TheSavePathActsOnTheRealFile) {
          "No space left on device; a save needs room",
          [](const Scratch& s) { EXPECT_EQ(Finished(s.File("full/c.txt")).first, 0); },
          {"full", "full/c.txt"}},
+        {"a full disk before any work",
+         [](const Scratch& s) { std::ofstream(s.File("full/filler")) << std::string(4096, '.'); },
+         "full/c.txt",
+         2,
+         "No space left on device; a new save file needs",
+         nullptr,
+         {"full", "full/filler"}},
     };
     int skipped = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Case);
         const Scratch scratch;
         std::optional<SmallDisk> disk;
-        if (c.SetUp) {
-            c.SetUp(scratch);
-        } else {
+        if (std::string(c.Save).starts_with("full/")) {
             disk.emplace(scratch.File("full"));
             if (!disk->Mounted()) {
                 ++skipped;
                 continue;
             }
         }
+        if (c.SetUp) c.SetUp(scratch);
         SaveLock other;
         std::string real, error;
         if (std::string(c.Case).starts_with("two names")) {
@@ -403,8 +427,13 @@ TEST(ProgressLine, FitsTheTerminalAndDashesWhatIsUnknown) {
     const struct {
         int Width;
         const char* Text;
+        TaskCounts Counts = TaskCounts::Solutions;
     } fitted[] = {
         {120, "counting: 25.0% done, 2 s elapsed, about 6 s left, 15 solutions/s"},
+        // A unique count's rate is of classes: its tasks' own, or an eighth of all solutions by quadrants.
+        {120, "counting: 25.0% done, 2 s elapsed, about 6 s left, 15 classes/s", TaskCounts::Classes},
+        {120, "counting: 25.0% done, 2 s elapsed, about 6 s left, 2 classes/s",
+         TaskCounts::SolutionsOfClasses},
         {66, "counting: 25.0% done, 2 s elapsed, about 6 s left, 15 solutions/s"},
         {65, "counting: 25.0% done, 2 s elapsed, about 6 s left"},
         {49, "counting: 25.0% done, about 6 s left"},
@@ -415,7 +444,7 @@ TEST(ProgressLine, FitsTheTerminalAndDashesWhatIsUnknown) {
         {0, ""},
     };
     for (const auto& c : fitted)
-        EXPECT_EQ(console::ProgressText(figures, 2.0, c.Width, english), c.Text) << c.Width;
+        EXPECT_EQ(console::ProgressText(figures, 2.0, c.Width, english, c.Counts), c.Text) << c.Width;
     // Written as the user's locale writes numbers.
     EXPECT_EQ(console::ProgressText(figures, 2.0, 120, {".", ",", "\3"}),
               "counting: 25,0% done, 2 s elapsed, about 6 s left, 15 solutions/s");

@@ -12,6 +12,7 @@
 
 #include "count/background_count.h"
 #include "count/counting.h"
+#include "count/wide_count.h"
 #include "engine/problem.h"
 #include "support/oracle.h"
 #include "window_fixture.h"
@@ -330,7 +331,7 @@ class WindowInputTest : public QObject {
         Click(w.Button(N::Command2));
         Settle();
         QCOMPARE(Text(w, N::Text2), QStringLiteral("computation finished"));
-        QCOMPARE(Text(w, N::Text3), QString::number(console.Solutions));
+        QCOMPARE(Text(w, N::Text3), QString::fromStdString(DecimalText(console.Solutions)));
         for (N button : {N::Command1, N::Command2, N::Command3, N::Command4})
             QVERIFY(!w.Button(button)->isEnabled());
         const auto* check = w.Widget<QCheckBox>(N::Check1);

@@ -249,7 +249,7 @@ class ScriptedCount final : public BackgroundCount {
   public:
     std::optional<BackgroundProgress> Shown;
     bool Released = false;
-    std::optional<std::uint64_t> Total() const override {
+    std::optional<WideCount> Total() const override {
         return Released ? BackgroundCount::Total() : std::nullopt;
     }
     std::optional<BackgroundProgress> Progress() const override { return Shown; }

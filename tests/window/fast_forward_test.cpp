@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -19,9 +20,11 @@
 #include <vector>
 
 #include "count/background_count.h"
+#include "count/wide_count.h"
 #include "support/oracle.h"
 #include "support/search_driver.h"
 #include "support/window_script.h"
+#include "window/board_picture.h"
 
 namespace nq {
 namespace {
@@ -92,9 +95,7 @@ class OneCoreStates {
 class HeldCount final : public BackgroundCount {
   public:
     bool Held = false;
-    std::optional<std::uint64_t> Total() const override {
-        return Held ? std::nullopt : BackgroundCount::Total();
-    }
+    std::optional<WideCount> Total() const override { return Held ? std::nullopt : BackgroundCount::Total(); }
     // The workers' total is there, held or not.
     bool Known() const { return BackgroundCount::Total().has_value(); }
 };
@@ -279,6 +280,39 @@ std::string RowName(const ::testing::TestParamInfo<Row>& row) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Boards, CountOnCores, ::testing::ValuesIn(Rows()), RowName);
+
+// The workers' total raised past 64 bits, as whole boards from about n = 29 on would have it.
+class PastSixtyFourBits final : public BackgroundCount {
+  public:
+    std::optional<WideCount> Total() const override {
+        const std::optional<WideCount> total = BackgroundCount::Total();
+        if (!total) return std::nullopt;
+        return *total + (WideCount{1} << 64);
+    }
+};
+
+// A total past the solution number's 63 bits ends the search with every digit of it in the solution box and
+// on the board window, as the console prints it; the number never wraps.
+TEST(CountOnCoresTotal, PastSixtyFourBitsShowsEveryDigit) {
+    WindowScript w;
+    auto past = std::make_unique<PastSixtyFourBits>();
+    const PastSixtyFourBits& count = *past;
+    w.form.CountOnCores(2, std::move(past));
+    w.platform.EveryPump = [&] {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (count.Begun() && !count.Total() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+    };
+    w.Test("12", {});
+    w.SetStopAtSolution(false);
+    w.Start();
+    EXPECT_EQ(w.form.Text2.Text, kStateFinished);
+    EXPECT_EQ(w.form.Text3.Text, "18446744073709565816");  // 2^64 + 14200
+    EXPECT_EQ(w.form.SolutionCount, std::numeric_limits<std::int64_t>::max());
+    BoardWatcher watcher;
+    EXPECT_NE(watcher.Take(w.form, 1.0).Status.find(", 18446744073709565816 solutions"), std::string::npos)
+        << watcher.Picture().Status;
+}
 
 }  // namespace
 }  // namespace nq
