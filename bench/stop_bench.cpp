@@ -2,8 +2,10 @@
 // How soon a count stops once asked, in every phase of both methods: the time from the stop request to the
 // return of the call that was working, the longest of several requests at spread moments. Prints
 //   stop_latency method=quadrants phase=P n=N ms=T      P: table (the plan's quarter table being made),
-//                                                       halves and join (a count's two steps per row set,
-//                                                       stopped inside a count at moments that fall in each)
+//                                                       count (a count's row sets, each making its halves
+//                                                       and joining them, phases that alternate every few
+//                                                       milliseconds: the stops at ten spread moments land
+//                                                       in both)
 //   stop_latency method=constellations phase=P n=20 ms=T   P: plan, kernel
 // Arguments: the quadrant board (default 23).
 #include <algorithm>
@@ -71,16 +73,14 @@ int main(int argc, char** argv) {
     }
     Line("quadrants", "table", n, table);
 
-    // A count: its row sets alternate between making the halves and joining them. Each is timed alone on the
-    // plan's own row sets (the halves look at no flag: the longest of them is their latency), the join
-    // stopped half way through its longest row sets.
+    // A count, stopped at ten moments of its first seconds spread so that they fall in both phases.
     nq::CountPlanMaker maker({.N = n, .Fixed = {}}, false, {.Method = nq::CountMethod::Quadrants}, jobs);
     maker.Make(nullptr);
     const std::unique_ptr<nq::CountPlan> plan = maker.Take();
     double count = 0;
-    for (int i = 1; i <= kTries; ++i) {
+    for (int i = 1; i <= 2 * kTries; ++i) {
         count =
-            std::max(count, Latency(std::chrono::milliseconds(300 * i), [&](const std::atomic<bool>* stop) {
+            std::max(count, Latency(std::chrono::milliseconds(170 * i), [&](const std::atomic<bool>* stop) {
                          nq::TaskLedger ledger(plan->Size());
                          nq::CountTasks(*plan, ledger, {.Jobs = jobs, .Stop = stop});
                      }));

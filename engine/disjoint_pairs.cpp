@@ -26,8 +26,8 @@ constexpr std::size_t kValues = std::size_t{1} << kChunkBits;
 constexpr int kMaxChunks = (64 + kChunkBits - 1) / kChunkBits;
 constexpr std::size_t kBlockKeys = 512;
 // The keys a prepared bucket holds on average (CutBitsFor): large enough that most of its blocks are full,
-// small enough that the buckets a key need not meet are many. Two blocks' worth measured 3-8 % faster than one
-// at n = 21 and 22, half a block 40 % slower.
+// small enough that the buckets a key need not meet are many. Two blocks' worth measured 3-8 % faster than
+// one at n = 21 and 22, half a block 40 % slower.
 constexpr std::size_t kBucketKeys = 1024;
 
 // The rows of a block of `count` keys (count <= 64 Words): row (j, v), at rows[(j * kValues + v) * Words],
@@ -329,7 +329,8 @@ std::size_t SortedKeys::Bytes() const {
     return Rest.capacity() * sizeof(Word) + Start.capacity() * sizeof(std::uint32_t);
 }
 
-void PreparedKeys::Prepare(std::span<const std::uint64_t> keys, int width, int cut) {
+bool PreparedKeys::Prepare(std::span<const std::uint64_t> keys, int width, int cut,
+                           const std::atomic<bool>* stop) {
     sorted_.Sort(keys, width, cut);
     chunks_ = (width - cut + kChunkBits - 1) / kChunkBits;
     blocks_.clear();
@@ -347,20 +348,32 @@ void PreparedKeys::Prepare(std::span<const std::uint64_t> keys, int width, int c
             blocks_.push_back(b);
         }
     }
-    rows_.resize(words / 8);
-    if (chunks_ == 0) return;
+    // Grown without being zeroed (Build writes every row it reads): the first touch of its pages, tens of
+    // milliseconds at n = 23, falls between the blocks, where the flag is looked at.
+    if (words / 8 > lines_) {
+        rows_.reset();
+        rows_.reset(new Line[words / 8]);
+        lines_ = words / 8;
+    }
+    if (chunks_ == 0) return true;
     const Kernels& k = KernelsFor(ActiveInstructionSet());
-    Word* rows = rows_.data()->W;
+    Word* rows = rows_[0].W;
     std::size_t first = 0;  // the blocks hold the sorted keys in order
     for (const Block& b : blocks_) {
+        if (stop != nullptr && stop->load(std::memory_order_relaxed)) {
+            blocks_.clear();
+            sorted_.Start.clear();
+            return false;
+        }
         k.Build[static_cast<std::size_t>(std::countr_zero(b.Words))](sorted_.Rest.data() + first, b.Count,
                                                                      chunks_, rows + b.Rows);
         first += b.Count;
     }
+    return true;
 }
 
 std::size_t PreparedKeys::Bytes() const {
-    return sorted_.Bytes() + blocks_.capacity() * sizeof(Block) + rows_.capacity() * sizeof(Line);
+    return sorted_.Bytes() + blocks_.capacity() * sizeof(Block) + lines_ * sizeof(Line);
 }
 
 std::uint64_t CountDisjointPairs(const PreparedKeys& prepared, const SortedKeys& sorted, StopPoll& poll) {
@@ -369,16 +382,19 @@ std::uint64_t CountDisjointPairs(const PreparedKeys& prepared, const SortedKeys&
     if (prepared.Size() == 0 || sorted.Size() == 0) return 0;
     const Kernels& k = KernelsFor(ActiveInstructionSet());
     const std::uint32_t all = (std::uint32_t{1} << sorted.Cut) - 1;
-    const Word* rows = prepared.rows_.empty() ? nullptr : prepared.rows_.data()->W;
+    const Word* rows = prepared.lines_ == 0 ? nullptr : prepared.rows_[0].W;
     const std::uint32_t* start = sorted.Start.data();
     const Word* rest = sorted.Rest.data();
     const std::size_t chunks = static_cast<std::size_t>(prepared.chunks_);
     std::uint64_t total = 0;
+    // The flag is looked at per bucket met (a microsecond or so of work each), not per block, whose buckets
+    // may hold a large share of the other list's keys.
+    const auto stopped = [&poll] {
+        if (poll.Stop == nullptr || !poll.Stop->load(std::memory_order_relaxed)) return false;
+        poll.Stopped = true;
+        return true;
+    };
     for (const PreparedKeys::Block& b : prepared.blocks_) {
-        if (poll.Stop != nullptr && poll.Stop->load(std::memory_order_relaxed)) {
-            poll.Stopped = true;
-            return 0;
-        }
         const std::uint32_t open = all & ~b.Bucket;
         std::uint64_t met = 0, clash = 0;
         const ClashFunction clashOf =
@@ -387,6 +403,7 @@ std::uint64_t CountDisjointPairs(const PreparedKeys& prepared, const SortedKeys&
         for (std::uint32_t y = open;; y = (y - 1) & open) {
             const std::uint32_t from = start[y], to = start[y + 1];
             if (to > from) {
+                if (stopped()) return 0;
                 met += to - from;
                 if (clashOf != nullptr) clash += clashOf(rows + b.Rows, rest + from, to - from);
             }

@@ -12,8 +12,10 @@
 // vector popcount (x86-64-v4), as the process's instruction set says at each call.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -45,8 +47,10 @@ struct SortedKeys {
 // Keys sorted by their top bits and, within a bucket, bit-sliced in blocks of up to 512 keys.
 class PreparedKeys {
   public:
-    // Replaces the keys (as SortedKeys::Sort takes them); keeps the memory for the next Prepare.
-    void Prepare(std::span<const std::uint64_t> keys, int width, int cut);
+    // Replaces the keys (as SortedKeys::Sort takes them); keeps the memory for the next Prepare. Looks at
+    // `stop` between blocks: once it holds, returns false and holds no keys until the next Prepare.
+    bool Prepare(std::span<const std::uint64_t> keys, int width, int cut,
+                 const std::atomic<bool>* stop = nullptr);
     int Width() const { return sorted_.Width; }
     int Cut() const { return sorted_.Cut; }
     std::size_t Size() const { return sorted_.Size(); }
@@ -68,7 +72,8 @@ class PreparedKeys {
     SortedKeys sorted_;
     int chunks_ = 0;
     std::vector<Block> blocks_;
-    std::vector<Line> rows_;
+    std::unique_ptr<Line[]> rows_;
+    std::size_t lines_ = 0;  // rows_'s length
 };
 
 // The pairs (p, s) of a prepared key p and a sorted key s with p & s == 0; both of the same width and cut

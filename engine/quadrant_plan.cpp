@@ -96,13 +96,22 @@ std::uint64_t QuadrantPlan::CountRowSet(std::uint32_t east, Scratch& s, StopPoll
     const int width = layout_.Width;
     if (n % 2 == 0) {
         const int weight = MirrorWeight(n, east);
-        halves_->Make({.Of = Side::East, .Rows = east, .Columns = half, .MainDiagonals = true}, s.East);
+        halves_->Make(
+            {.Of = Side::East, .Rows = east, .Columns = half, .MainDiagonals = true, .Stop = poll.Stop},
+            s.East);
         const std::span<const std::uint64_t> eastKeys(s.East.Keys[0].data(), s.East.Size[0]);
         if (eastKeys.empty()) return 0;
-        halves_->Make({.Of = Side::West, .Rows = rows & ~east, .Columns = half, .MainDiagonals = true},
+        halves_->Make({.Of = Side::West,
+                       .Rows = rows & ~east,
+                       .Columns = half,
+                       .MainDiagonals = true,
+                       .Stop = poll.Stop},
                       s.West);
         const int cut = CutBitsFor(eastKeys.size(), width);
-        s.Prepared[0].Prepare(eastKeys, width, cut);
+        if (!s.Prepared[0].Prepare(eastKeys, width, cut, poll.Stop)) {
+            poll.Stopped = true;
+            return 0;
+        }
         std::uint64_t count = 0;
         for (std::size_t list = 0; list < 4; ++list) {
             if (s.West.Size[list] == 0) continue;
@@ -116,7 +125,10 @@ std::uint64_t QuadrantPlan::CountRowSet(std::uint32_t east, Scratch& s, StopPoll
     halves_->Make({.Of = Side::East, .Rows = east, .Columns = half, .Stop = poll.Stop}, s.East);
     if (s.East.Size[0] == 0) return 0;
     const int cut = CutBitsFor(s.East.Size[0], width);
-    s.Prepared[0].Prepare({s.East.Keys[0].data(), s.East.Size[0]}, width, cut);
+    if (!s.Prepared[0].Prepare({s.East.Keys[0].data(), s.East.Size[0]}, width, cut, poll.Stop)) {
+        poll.Stopped = true;
+        return 0;
+    }
     std::uint64_t count = 0;
     auto west = [&](int a, int b, std::uint64_t weight) {
         const MiddleDiagonals m = MiddleOf(n, a, b);

@@ -82,6 +82,12 @@ TEST(DisjointPairs, AStopEndsTheCount) {
     sorted.Sort(keys, 40, 2);
     StopPoll fresh;
     EXPECT_THROW(CountDisjointPairs(prepared, sorted, fresh), std::invalid_argument);
+    // Stopped while being prepared, the keys count nothing until prepared again.
+    EXPECT_FALSE(prepared.Prepare(keys, 40, 2, &stop));
+    StopPoll after;
+    EXPECT_EQ(CountDisjointPairs(prepared, sorted, after), 0u);
+    EXPECT_TRUE(prepared.Prepare(keys, 40, 2));
+    EXPECT_EQ(CountDisjointPairs(prepared, sorted, after), 2000u * 2000u);
 }
 
 }  // namespace
