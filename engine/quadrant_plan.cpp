@@ -72,9 +72,10 @@ QuadrantMemory QuadrantBytes(int n) {
              kTargetUnits * 16;
     // Each thread: the keys of its halves, their prepared rows (up to 56 bytes a key) and the quarters'
     // groups, all as large as the largest half. Measured over units of n = 14..21 (at most 0.5, 2.7, 14.5 MB
-    // for n = 17, 19, 21), about 100 entries^0.75 bytes for the table's entries: twice that.
+    // for n = 17, 19, 21), about 100 entries^0.75 bytes for the table's entries; at n = 23 the heaviest parts
+    // reach about twice that (a peak of 878 MB on two threads): three times it.
     const double entries = static_cast<double>(QuarterTableEntries(h));
-    m.PerThread = static_cast<std::uint64_t>(200.0 * std::pow(entries, 0.75)) + (std::uint64_t{1} << 20);
+    m.PerThread = static_cast<std::uint64_t>(300.0 * std::pow(entries, 0.75)) + (std::uint64_t{1} << 20);
     return m;
 }
 
