@@ -126,11 +126,14 @@ class ProgressLine {
     std::thread thread_;
 };
 
+// Numbers as the C locale writes them: the messages a count ends with.
+const NumberFormat kPlainNumbers{"", ".", ""};
+
 // How the user's locale (LC_ALL, LC_NUMERIC, LANG) writes numbers, for the progress line; ungrouped where it
 // names none or one that is not installed. The process's C locale stays as it is: nothing else printed
 // changes.
 NumberFormat EnvironmentNumbers() {
-    NumberFormat format{"", ".", ""};
+    NumberFormat format = kPlainNumbers;
     const locale_t locale = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
     if (locale == static_cast<locale_t>(0)) return format;
     const std::string point = nl_langinfo_l(RADIXCHAR, locale);
@@ -176,11 +179,9 @@ int Interrupted(int signal) {
     return 128 + (signal != 0 ? signal : SIGINT);
 }
 
-// A share of 0..1 as a percentage with `decimals` decimals: "7.6%".
+// A share of 0..1 as a percentage with `decimals` decimals, in plain digits: "7.6%".
 std::string Percent(double share, int decimals) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f%%", decimals, 100.0 * share);
-    return text;
+    return FixedText(100.0 * share, decimals, kPlainNumbers) + "%";
 }
 
 // What the finished tasks of an interrupted count add up to, in words that say what they count.
@@ -191,9 +192,8 @@ std::string SoFar(WideCount sum, TaskCounts counts) {
             return DecimalText(sum) + " classes up to rotation and reflection found so far";
         case TaskCounts::SolutionsOfClasses:
             return DecimalText(sum) +
-                   " solutions found so far (their classes up to rotation and reflection are known only at "
-                   "the "
-                   "end)";
+                   " solutions found so far (their classes up to rotation and reflection "
+                   "are known only at the end)";
     }
     return DecimalText(sum) + " solutions found so far";
 }

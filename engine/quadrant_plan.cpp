@@ -234,12 +234,12 @@ bool QuadrantPlanMaker::Run(std::size_t task, const std::atomic<bool>* stop) {
             const std::uint32_t quarter = (1u << h) - 1;
             auto half = [&](std::uint32_t rows) {
                 const std::uint32_t north = rows & quarter, south = (rows >> (n - h)) & quarter;
-                double a = 0, b = 0;
-                const std::size_t base = static_cast<std::size_t>(north) << h,
-                                  baseSouth = static_cast<std::size_t>(south) << h;
-                a = t.Start[base + quarter + 1] - t.Start[base];
-                b = t.Start[baseSouth + quarter + 1] - t.Start[baseSouth];
-                return a * b / Binomial(h, std::popcount(north));
+                // A quarter's placements on its rows: its groups (rows << h | columns) side by side.
+                auto placements = [&](std::uint32_t r) -> double {
+                    const std::size_t first = static_cast<std::size_t>(r) << h;
+                    return t.Start[first + quarter + 1] - t.Start[first];
+                };
+                return placements(north) * placements(south) / Binomial(h, std::popcount(north));
             };
             const std::size_t first = task * kRowSetsPerTask;
             const std::size_t last = std::min(first + kRowSetsPerTask, plan_->rowSets_.size());
